@@ -1,0 +1,136 @@
+#include "file/File64.h"
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+namespace {
+
+std::string executableFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return {};
+    std::string path(buffer, static_cast<size_t>(n));
+    return path.substr(0, path.find_last_of('/'));
+}
+
+template <typename Fn>
+Fn entry(void* module, const char* name)
+{
+    return module ? reinterpret_cast<Fn>(dlsym(module, name)) : nullptr;
+}
+
+void reportToStandardError(const char* text) { std::fprintf(stderr, "%s\n", text); }
+
+util::LoadFailureReport loadFailureReport = reportToStandardError;
+
+// Made when the program starts, before any window; released when it ends.
+const DllLoader theLoader;
+
+} // namespace
+
+DllLoader::DllLoader()
+{
+    const std::string folder = executableFolder();
+    if (!folder.empty())
+        module = dlopen((folder + "/" + LibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module)
+        module = dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
+    load(std::string());
+}
+
+DllLoader::DllLoader(const std::string& library)
+{
+    module = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    load(library);
+}
+
+DllLoader::DllLoader(vx_seek_fn seek_, vx_read_fn read_, vx_write_fn write_, vx_open_fn open_,
+                     vx_close_fn close_, vx_commit_fn commit_)
+    : seek(seek_), read(read_), write(write_), open(open_), close(close_), commit(commit_), standIn(true)
+{
+}
+
+void DllLoader::load(const std::string&)
+{
+    seek = entry<vx_seek_fn>(module, "vx_seek");
+    read = entry<vx_read_fn>(module, "vx_read");
+    write = entry<vx_write_fn>(module, "vx_write");
+    open = entry<vx_open_fn>(module, "vx_open");
+    close = entry<vx_close_fn>(module, "vx_close");
+    commit = entry<vx_commit_fn>(module, "vx_commit");
+}
+
+DllLoader::~DllLoader()
+{
+    if (module)
+        dlclose(module);
+}
+
+bool DllLoader::complete() const
+{
+    return (module || standIn) && seek && read && write && open && close && commit;
+}
+
+const DllLoader& Zere100() { return theLoader; }
+
+namespace util {
+
+void SetLoadFailureReport(LoadFailureReport report)
+{
+    loadFailureReport = report ? report : reportToStandardError;
+}
+
+File64::File64(const std::string& path, const DllLoader& library)
+    : imp(std::make_unique<File64Imp>(path, library))
+{
+}
+
+File64::~File64() = default;
+
+int64_t File64::size() const { return imp->size(); }
+File64::Iterator File64::begin() const { return {imp.get(), 0}; }
+File64::Iterator File64::end() const { return {imp.get(), imp->size()}; }
+
+File64::File64Imp::File64Imp(const std::string& path, const DllLoader& library_)
+    : library(library_)
+{
+    constexpr int flags = VX_BINARY | VX_RDONLY;
+    if (!library.complete()) {
+        loadFailureReport(LoadFailureText);
+        throw Reported();
+    }
+    handle = library.open(path.c_str(), flags, 0);
+    // Both seeks run before the handle is tested; the library answers -1 to a bad handle.
+    fileSize = library.seek(handle, 0, VX_SEEK_END);
+    windowStart = library.seek(handle, 0, VX_SEEK_SET);
+    windowLength = 0;
+    window = std::make_unique<uint8_t[]>(WindowSize);
+    if (handle <= 0 || windowStart != 0) {
+        if (handle > 0)
+            library.close(handle);
+        throw Error("Can't open file");
+    }
+    // Not tested: a failed first read leaves the window empty, so the first access refills.
+    windowLength = library.read(handle, window.get(), WindowSize);
+}
+
+File64::File64Imp::~File64Imp() { library.close(handle); }
+
+void File64::File64Imp::seekError() { throw Error("file seek error"); }
+
+int32_t File64::File64Imp::refill(int64_t offset)
+{
+    windowStart = library.seek(handle, offset, VX_SEEK_SET);
+    if (windowStart < 0)
+        seekError();
+    windowLength = library.read(handle, window.get(), WindowSize);
+    if (windowLength <= 0)
+        throw Error("file read error");
+    return 0;
+}
+
+} // namespace util

@@ -1,0 +1,129 @@
+#pragma once
+
+// The paged file: random byte access to a file of any size through one
+// 64 KiB window, over the block I/O library.
+
+#include "file/zere100.h"
+#include "util/Error.h"
+#include "util/NoCopy.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The block I/O library and its six entry points. A missing library or entry
+// point stays silent here; the paged file reports it at each open.
+class DllLoader : NoCopy {
+public:
+    static constexpr const char* LibraryName = "libzere100.so";
+
+    // Loads libzere100.so from the executable's own folder, else by plain name.
+    DllLoader();
+    // Loads the given library file (a path or a plain name).
+    explicit DllLoader(const std::string& library);
+    // A stand-in over the given entry points; any of them may be null.
+    DllLoader(vx_seek_fn seek, vx_read_fn read, vx_write_fn write, vx_open_fn open,
+              vx_close_fn close, vx_commit_fn commit);
+    ~DllLoader();
+
+    // True when the library and all six entry points are there.
+    bool complete() const;
+
+    void* module = nullptr;
+    vx_seek_fn seek = nullptr;
+    vx_read_fn read = nullptr;
+    vx_write_fn write = nullptr;
+    vx_open_fn open = nullptr;
+    vx_close_fn close = nullptr;
+    vx_commit_fn commit = nullptr;
+
+private:
+    void load(const std::string& library);
+    bool standIn = false;
+};
+
+// The one loader of the program, made when the program starts, before any window.
+const DllLoader& Zere100();
+
+namespace util {
+
+// Shows the load-failure text to the user (a message box in the program).
+using LoadFailureReport = void (*)(const char* text);
+void SetLoadFailureReport(LoadFailureReport report);
+
+inline constexpr const char* LoadFailureText = "Failed to load libzere100.so\nReinstall software";
+
+class File64 : NoCopy {
+public:
+    class File64Imp;
+
+    // A position in a paged file; reading it reads the byte there.
+    class Iterator {
+    public:
+        File64Imp* imp = nullptr;
+        int64_t position = 0;
+
+        Iterator& operator+=(int64_t displacement) { position += displacement; return *this; }
+        Iterator operator+(int64_t displacement) const { return {imp, position + displacement}; }
+        Iterator operator-(int64_t displacement) const { return {imp, position - displacement}; }
+        uint8_t operator*() const;
+        bool operator==(const Iterator&) const = default;
+    };
+
+    // Opens the file read-only. Throws Error("Can't open file"), or Reported
+    // after telling the user that the library is missing.
+    explicit File64(const std::string& path, const DllLoader& library = Zere100());
+    ~File64();
+
+    int64_t size() const;
+    Iterator begin() const;
+    Iterator end() const;
+    uint8_t getByte(int64_t offset) const;
+    File64Imp& window() const { return *imp; }
+
+private:
+    std::unique_ptr<File64Imp> imp;
+};
+
+// The window cache: one 64 KiB buffer, refilled at exactly the offset that missed.
+class File64::File64Imp : NoCopy {
+public:
+    static constexpr int32_t WindowSize = 0x10000;
+
+    File64Imp(const std::string& path, const DllLoader& library);
+    ~File64Imp();
+
+    uint8_t getByte(int64_t offset) { return window[locate(offset)]; }
+
+    // Makes the window cover offset and returns its index there. Throws
+    // Error("file seek error") past the end, Error("file read error") on a failed refill.
+    int32_t locate(int64_t offset)
+    {
+        if (offset >= fileSize)
+            seekError();
+        if (offset >= windowStart && offset - windowStart < windowLength)
+            return static_cast<int32_t>(offset - windowStart);
+        return refill(offset);
+    }
+
+    int64_t size() const { return fileSize; }
+    int64_t start() const { return windowStart; }
+    int32_t length() const { return windowLength; }
+    const uint8_t* data() const { return window.get(); }
+
+private:
+    [[noreturn]] static void seekError();
+    int32_t refill(int64_t offset);
+
+    const DllLoader& library;
+    int32_t handle = 0;
+    int64_t fileSize = 0;
+    int64_t windowStart = 0;
+    int32_t windowLength = 0;
+    std::unique_ptr<uint8_t[]> window;
+};
+
+inline uint8_t File64::Iterator::operator*() const { return imp->getByte(position); }
+inline uint8_t File64::getByte(int64_t offset) const { return imp->getByte(offset); }
+
+} // namespace util

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "page/ByteText.h"
+TEST(ByteText, Builds) { SUCCEED(); }

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "file/File64.h"
+TEST(File64, Builds) { SUCCEED(); }
