@@ -1,0 +1,59 @@
+#pragma once
+
+// Browser1: the banner strip above the tabs. It shows HTML given as bytes and
+// "navigates" by fetching an address in the background and showing the answer.
+// Nothing in it runs script or loads outside resources; a clicked link opens in
+// the user's own browser.
+
+#include "banner/BannerSeams.h"
+
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+
+class QNetworkReply;
+
+namespace banner {
+
+class BannerView final : public QTextBrowser, public HtmlView {
+    Q_OBJECT
+public:
+    static constexpr int StripHeight = 128;
+    static constexpr std::chrono::milliseconds NavigateLimit{15000};
+    static constexpr qint64 MaxPageBytes = 1 << 20;
+
+    using Shell = std::function<void(const QUrl&)>;
+
+    explicit BannerView(QWidget* parent = nullptr);
+    ~BannerView() override;
+
+    void navigate(const std::string& address) override;
+    void loadHtml(const QByteArray& bytes) override;
+
+    // Where clicked links go; QDesktopServices::openUrl unless replaced.
+    void setShell(Shell shell);
+    bool navigating() const { return !pending.isNull(); }
+
+    // Pictures inside the page (data: addresses) only; never a file or the network.
+    QVariant loadResource(int type, const QUrl& name) override;
+
+signals:
+    // A navigation ended, shown or not.
+    void navigationFinished(bool shown);
+
+private:
+    void abortNavigation();
+    void display(const QByteArray& bytes, const QUrl& base);
+    void openLink(const QUrl& link);
+
+    QNetworkAccessManager manager;
+    QPointer<QNetworkReply> pending;
+    QUrl base;
+    Shell shell;
+};
+
+} // namespace banner

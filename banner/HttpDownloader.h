@@ -1,0 +1,44 @@
+#pragma once
+
+// The network behind the banner's downloads: one transfer at a time, asynchronous,
+// with a time limit on the whole transfer and a size limit on the body.
+
+#include "banner/BannerSeams.h"
+
+#include <QNetworkAccessManager>
+#include <QPointer>
+
+#include <chrono>
+#include <memory>
+
+class QNetworkReply;
+class QUrl;
+
+namespace banner {
+
+// Starts a GET that is aborted when the whole transfer outlasts the limit; redirects
+// are followed only to addresses at least as safe.
+QNetworkReply* GetWithDeadline(QNetworkAccessManager& manager, const QUrl& url, std::chrono::milliseconds limit);
+// Whether a finished reply carried a whole, successful answer.
+bool Succeeded(const QNetworkReply& reply);
+
+class HttpDownloader final : public Downloader {
+public:
+    HttpDownloader();
+    ~HttpDownloader() override;
+
+    void fetch(const DownloadRequest& request, QIODevice& target, Done done) override;
+    void cancel() override;
+
+private:
+    struct Transfer;
+    QNetworkAccessManager manager;
+    QPointer<QNetworkReply> reply;
+    std::shared_ptr<Transfer> transfer;
+};
+
+// The seams of a real run: system clock and generator, this downloader, the fixed
+// addresses and the user's temporary folder.
+Seams DefaultSeams();
+
+} // namespace banner

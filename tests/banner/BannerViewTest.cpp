@@ -1,0 +1,161 @@
+#include "LocalHttpServer.h"
+#include "banner/BannerList.h"
+#include "banner/BannerPane.h"
+#include "banner/BannerView.h"
+#include "banner/HttpDownloader.h"
+#include "banner/Cryptapi.h"
+#include "support/TempFiles.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+using namespace banner;
+using testing_support::LocalHttpServer;
+using testing_support::TempDir;
+using testing_support::WaitUntil;
+
+namespace {
+
+class BannerViewTest : public ::testing::Test {
+protected:
+    BannerView view;
+    std::vector<QUrl> opened;
+
+    void SetUp() override
+    {
+        view.setShell([this](const QUrl& url) { opened.push_back(url); });
+        view.resize(600, BannerView::StripHeight);
+    }
+    QString text() const { return view.toPlainText().trimmed(); }
+};
+
+TEST_F(BannerViewTest, IsAFixedStripThatNeverFollowsLinksItself)
+{
+    EXPECT_EQ(view.objectName(), "Browser1");
+    EXPECT_EQ(view.minimumHeight(), 128);
+    EXPECT_EQ(view.maximumHeight(), 128);
+    EXPECT_FALSE(view.openLinks());
+    EXPECT_FALSE(view.openExternalLinks());
+}
+
+TEST_F(BannerViewTest, ShowsHtmlGivenAsBytesInItsOwnCharsetOrAsEightBitText)
+{
+    view.loadHtml("<html><body>\r\n<b>Caf\xC3\xA9</b>\r\n</body></html>\r\n");
+    EXPECT_EQ(text(), QString::fromUtf8("Caf\xC3\xA9"));
+
+    view.loadHtml("<html><body>Caf\xE9</body></html>");
+    EXPECT_EQ(text(), QString::fromUtf8("Caf\xC3\xA9")) << "bytes that are not UTF-8 are read as 8-bit text";
+
+    view.loadHtml("<html><head><meta charset=\"iso-8859-1\"></head><body>\xC3\xA9</body></html>");
+    EXPECT_EQ(text(), QString::fromUtf8("\xC3\x83\xC2\xA9")) << "the page's own charset wins";
+}
+
+TEST_F(BannerViewTest, NavigateShowsWhatTheServerAnswersAndKeepsTheOldPageOnFailure)
+{
+    LocalHttpServer server;
+    server.set("/zero.html", {200, "<html><body><p>Item zero page</p></body></html>", "text/html", false});
+    view.loadHtml("<p>before</p>");
+
+    view.navigate(server.url("/zero.html"));
+    EXPECT_TRUE(view.navigating());
+    EXPECT_EQ(text(), "before") << "navigating must not block";
+    ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));
+    EXPECT_EQ(text(), "Item zero page");
+
+    view.navigate(server.url("/missing.html"));
+    ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));
+    EXPECT_EQ(text(), "Item zero page");
+}
+
+TEST_F(BannerViewTest, ALaterItemWinsOverANavigationStillUnderway)
+{
+    LocalHttpServer server;
+    server.set("/slow.html", {200, {}, "text/html", true});
+    view.navigate(server.url("/slow.html"));
+    ASSERT_TRUE(WaitUntil([&] { return server.hits("/slow.html") == 1; }));
+    view.loadHtml("<p>newer item</p>");
+    EXPECT_FALSE(view.navigating());
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(text(), "newer item");
+}
+
+TEST_F(BannerViewTest, OnlyWebLinksGoToTheUsersBrowserResolvedAgainstThePage)
+{
+    LocalHttpServer server;
+    server.set("/dir/page.html", {200, "<a href=\"more.html\">more</a>", "text/html", false});
+    view.navigate(server.url("/dir/page.html"));
+    ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));
+
+    emit view.anchorClicked(QUrl("more.html"));
+    emit view.anchorClicked(QUrl("https://www.byteloom.example/offer"));
+    emit view.anchorClicked(QUrl("file:///etc/passwd"));
+    emit view.anchorClicked(QUrl("javascript:alert(1)"));
+    const std::vector<QUrl> expected{QUrl(QString::fromStdString(server.url("/dir/more.html"))),
+                                     QUrl("https://www.byteloom.example/offer")};
+    EXPECT_EQ(opened, expected);
+}
+
+TEST_F(BannerViewTest, PagesCannotPullInLocalFiles)
+{
+    TempDir temp;
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString path = QString::fromStdString(temp.file("p.png"));
+    ASSERT_TRUE(picture.save(path));
+    const QUrl local = QUrl::fromLocalFile(path);
+
+    view.loadHtml("<img src=\"" + local.toEncoded() + "\"><img src=\"p.png\">");
+    for (const QUrl& url : {local, QUrl("p.png")}) {
+        const QVariant resource = view.document()->resource(QTextDocument::ImageResource, url);
+        EXPECT_TRUE(resource.toByteArray().isEmpty()) << url.toString().toStdString();
+        EXPECT_TRUE(QImage::fromData(resource.toByteArray()).isNull());
+    }
+
+    // A picture carried inside the page itself is shown.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    const QUrl inline_("data:image/png;base64," + QString::fromLatin1(png.toBase64()));
+    view.loadHtml("<img src=\"" + inline_.toEncoded() + "\">");
+    EXPECT_EQ(view.document()->resource(QTextDocument::ImageResource, inline_).value<QImage>().size(), QSize(8, 8));
+}
+
+// The strip as the user sees it: an item fetched from a local server through the
+// pane and shown in the view. Set BANNER_SHOT to a PNG path to keep the picture.
+TEST(BannerStrip, ShowsAnItemDownloadedFromALocalServer)
+{
+    LocalHttpServer server;
+    const std::string item = "<table width=\"100%\" bgcolor=\"#1d3557\"><tr><td>"
+                             "<font color=\"#f1faee\" size=\"5\"><b>Byteloom 2.0</b></font><br>\r\n"
+                             "<font color=\"#a8dadc\">Bytes of files of any size, read-only.</font>"
+                             "</td></tr></table>\n<p><a href=\"https://www.byteloom.example/\">Learn more</a></p>";
+    server.set("/list.txt", {200, QByteArray::fromStdString(StartDelimiter() + "zero" + StartDelimiter() + item),
+                             "text/plain", false});
+    BannerView view;
+    view.resize(640, BannerView::StripHeight);
+    TempDir temp;
+    Seams seams = DefaultSeams();
+    seams.listAddress = [&] { return server.url("/list.txt"); };
+    seams.tempFolder = QString::fromStdString(temp.path());
+    BannerPane pane(std::move(seams), &view);
+    pane.downloadBannerList();
+    ASSERT_TRUE(WaitUntil([&] { return !pane.downloading(); }));
+    pane.showBannerItem(1);
+    view.show();
+
+    EXPECT_TRUE(view.toPlainText().contains("Byteloom 2.0"));
+    const QImage shot = view.grab().toImage();
+    EXPECT_EQ(shot.height(), BannerView::StripHeight * shot.devicePixelRatio());
+    bool painted = false;
+    for (int y = 0; y < shot.height() && !painted; ++y)
+        painted = shot.pixelColor(shot.width() / 2, y) == QColor("#1d3557");
+    EXPECT_TRUE(painted) << "the item's table colour is on screen";
+    if (const QByteArray out = qgetenv("BANNER_SHOT"); !out.isEmpty())
+        shot.save(QString::fromLocal8Bit(out));
+}
+
+} // namespace
