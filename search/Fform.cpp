@@ -1,0 +1,150 @@
+#include "search/Fform.h"
+
+#include "search/PatternText.h"
+#include "search/RadioGroup.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+
+TFindForm* FindForm = nullptr;
+
+namespace {
+
+// Distances kept to the right edge when the dialog is widened or narrowed.
+constexpr int FieldLeft = 61;
+constexpr int FieldRightMargin = 26;
+constexpr int ButtonWidth = 75;
+constexpr int MaxPatternBytes = 16384;
+
+QIcon MagnifierIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(40, 40, 40), 2));
+    painter.setBrush(QColor(200, 225, 255));
+    painter.drawEllipse(QRectF(2, 2, 8, 8));
+    painter.setPen(QPen(QColor(40, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(10, 10), QPointF(14, 14));
+    return QIcon(pixmap);
+}
+
+void SetTextColour(QLineEdit* edit, const QColor& colour)
+{
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, colour);
+    edit->setPalette(palette);
+}
+
+} // namespace
+
+TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle("Find String");
+    setFont(QFont("Tahoma", 8));
+
+    // Children are made in tab order.
+    HexEdit = new QLineEdit(this);
+    TextEdit = new QLineEdit(this);
+    // A byte is one character or two hex digits: the limits keep the fields equal.
+    HexEdit->setMaxLength(2 * MaxPatternBytes);
+    TextEdit->setMaxLength(MaxPatternBytes);
+    SearchBtn = new QPushButton(MagnifierIcon(), "Search", this);
+    CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
+    StartPositionRG = new RadioGroup("Start Position", {"from top", "from current position"}, this);
+    StartPositionRG->setItemIndex(0);
+    Label1 = new QLabel("Hex", this);
+    Label2 = new QLabel("Text", this);
+
+    // Neither button is a default: Enter in a field must not close the dialog.
+    for (QPushButton* button : {SearchBtn, CancelBtn}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    Label1->move(16, 24);
+    Label2->move(16, 60);
+    HexEdit->setGeometry(FieldLeft, 21, 387, 21);
+    TextEdit->setGeometry(FieldLeft, 57, 387, 21);
+    SearchBtn->setGeometry(373, 100, ButtonWidth, 25);
+    CancelBtn->setGeometry(373, 140, ButtonWidth, 25);
+    StartPositionRG->setGeometry(FieldLeft, 96, 145, 73);
+
+    // Only the width can change.
+    resize(474, 186);
+    setMinimumSize(300, 186);
+    setMaximumHeight(186);
+
+    SetTextColour(HexEdit, WindowTextColour());
+    SetTextColour(TextEdit, WindowTextColour());
+
+    connect(HexEdit, &QLineEdit::textChanged, this, &TFindForm::HexStringChange);
+    connect(TextEdit, &QLineEdit::textChanged, this, &TFindForm::TextChanged);
+    connect(SearchBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QColor TFindForm::WindowTextColour() { return QApplication::palette("QLineEdit").color(QPalette::Text); }
+
+void TFindForm::showValidity(bool valid)
+{
+    const QColor colour = valid ? WindowTextColour() : RejectedColour();
+    SetTextColour(HexEdit, colour);
+    SetTextColour(TextEdit, colour);
+    SearchBtn->setEnabled(valid);
+}
+
+void TFindForm::HexStringChange()
+{
+    if (UpdatingHex)
+        return;
+    UpdatingText = true;
+    const search::HexFollow follow = search::FollowHexText(HexEdit->text());
+    showValidity(follow.valid);
+    TextEdit->setText(follow.text);
+    UpdatingText = false;
+}
+
+void TFindForm::TextChanged()
+{
+    if (UpdatingText)
+        return;
+    UpdatingHex = true;
+    const search::TextFollow follow = search::FollowText(TextEdit->text());
+    HexEdit->setText(follow.hex);
+    // The hex written here is always a pattern, unless the text holds a character
+    // that is no byte; either way the fields and Search tell it at once.
+    showValidity(follow.valid);
+    UpdatingHex = false;
+}
+
+void TFindForm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept(); // only the buttons and the close box leave this dialog
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TFindForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const int fieldWidth = width() - FieldLeft - FieldRightMargin;
+    HexEdit->resize(fieldWidth, HexEdit->height());
+    TextEdit->resize(fieldWidth, TextEdit->height());
+    const int buttonLeft = width() - FieldRightMargin - ButtonWidth;
+    SearchBtn->move(buttonLeft, SearchBtn->y());
+    CancelBtn->move(buttonLeft, CancelBtn->y());
+}

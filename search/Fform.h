@@ -1,0 +1,48 @@
+#pragma once
+
+// The find dialog: the pattern as hex or as text, each field following the
+// other, and where the search starts. One instance, FindForm, lives for the run.
+
+#include <QColor>
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class RadioGroup;
+
+class TFindForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFindForm(QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLineEdit* HexEdit;
+    QLineEdit* TextEdit;
+    QPushButton* SearchBtn;
+    QPushButton* CancelBtn;
+    // Item 0 "from top", item 1 "from current position".
+    RadioGroup* StartPositionRG;
+
+    // Set while one handler rewrites the other field, whose handler must then do nothing.
+    bool UpdatingText = false;
+    bool UpdatingHex = false;
+
+    void HexStringChange();
+    void TextChanged();
+
+    // The colour of the fields' text while they hold a pattern.
+    static QColor WindowTextColour();
+    static QColor RejectedColour() { return QColor(255, 0, 0); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showValidity(bool valid);
+};
+
+// Made once at start-up, after the main window.
+extern TFindForm* FindForm;

@@ -1,0 +1,35 @@
+#pragma once
+
+// The search engine: a forward scan of one paged file for a byte pattern.
+
+#include "file/File64.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace search {
+
+// Positions examined between two calls of the pacer.
+inline constexpr int64_t PacingStep = 1000000;
+
+// Result of a search that the pacer stopped.
+inline constexpr int64_t SearchCancelled = -2;
+
+// Called with the next position to examine after every PacingStep examined
+// positions; it lets the window system run and returns false to stop the search.
+using SearchPacer = std::function<bool(int64_t position)>;
+
+// The offset of the first match of the pattern text (HexTextToBytes) at or after
+// start, -1 when there is none (no wrap), SearchCancelled when the pacer stopped
+// it, and start itself for an empty pattern (nothing is read then). A negative
+// start searches from 0. Reads through the file's one window; errors of the
+// paged file pass through.
+int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start,
+                   const SearchPacer& pace = {});
+
+// The same search over an already converted pattern.
+int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t start,
+                    const SearchPacer& pace = {});
+
+} // namespace search

@@ -1,0 +1,324 @@
+// The search engine against a plain byte-by-byte scan of the same bytes.
+
+#include "search/Search.h"
+
+#include "support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+using search::SearchFile;
+using testing_support::RandomBytes;
+using testing_support::TempDir;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+constexpr int64_t Window = util::File64::File64Imp::WindowSize;
+
+// What the search must return: the first position at or after start where the
+// whole pattern lies in the bytes, byte for byte.
+int64_t Reference(const Bytes& file, const Bytes& pattern, int64_t start)
+{
+    const int64_t n = static_cast<int64_t>(file.size());
+    const int64_t l = static_cast<int64_t>(pattern.size());
+    if (l == 0)
+        return start;
+    for (int64_t j = std::max<int64_t>(start, 0); j + l <= n; ++j)
+        if (std::equal(pattern.begin(), pattern.end(), file.begin() + j))
+            return j;
+    return -1;
+}
+
+std::string Hex(const Bytes& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+        text += ' ';
+    }
+    return text;
+}
+
+Bytes Slice(const Bytes& bytes, int64_t at, int64_t length)
+{
+    return Bytes(bytes.begin() + at, bytes.begin() + at + length);
+}
+
+// A stand-in block I/O library over the real one whose reads deliver at most
+// readLimit bytes and fail from failFrom on: short windows and read errors.
+struct StandIn {
+    static inline int32_t readLimit = 1 << 30;
+    static inline int64_t failFrom = INT64_MAX;
+    static inline int64_t position = 0;
+    static inline int reads = 0;
+
+    static int64_t seek(int h, int64_t offset, int origin)
+    {
+        const int64_t r = Zere100().seek(h, offset, origin);
+        if (r >= 0 && origin == VX_SEEK_SET)
+            position = r;
+        return r;
+    }
+    static int read(int h, void* buffer, unsigned count)
+    {
+        ++reads;
+        if (position >= failFrom)
+            return -1;
+        return Zere100().read(h, buffer, std::min<unsigned>(count, static_cast<unsigned>(readLimit)));
+    }
+    static DllLoader Loader()
+    {
+        const DllLoader& real = Zere100();
+        return DllLoader(seek, read, real.write, real.open, real.close, real.commit);
+    }
+};
+
+class StandInReset {
+public:
+    StandInReset(int32_t limit, int64_t fail = INT64_MAX)
+    {
+        StandIn::readLimit = limit;
+        StandIn::failFrom = fail;
+        StandIn::reads = 0;
+    }
+    ~StandInReset()
+    {
+        StandIn::readLimit = 1 << 30;
+        StandIn::failFrom = INT64_MAX;
+    }
+};
+
+} // namespace
+
+// Files of random and of two-valued bytes (many near matches, many overlapping
+// ones), searched from random starts for patterns taken from the file and for
+// random ones, against the reference; also after the window was moved elsewhere.
+struct DifferentialCase {
+    const char* name;
+    int64_t size;
+    int alphabet; // bytes are drawn from 0 .. alphabet-1
+    int32_t readLimit;
+};
+
+void PrintTo(const DifferentialCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchMatchesReference : public ::testing::TestWithParam<DifferentialCase> {};
+
+TEST_P(SearchMatchesReference, ForRandomPatternsAndStarts)
+{
+    const DifferentialCase& c = GetParam();
+    Bytes bytes = RandomBytes(static_cast<size_t>(c.size), 7);
+    for (auto& b : bytes)
+        b = static_cast<uint8_t>(b % c.alphabet);
+    TempDir dir;
+    StandInReset reset(c.readLimit);
+    const DllLoader loader = StandIn::Loader();
+    const util::File64 file(dir.write("f", bytes), loader);
+
+    std::mt19937 gen(11);
+    const auto below = [&](int64_t n) { return static_cast<int64_t>(gen() % static_cast<uint64_t>(n)); };
+    const int64_t lengths[] = {1, 2, 3, 4, 5, 8, 13, 16, 31, 64, 257, 4000};
+    for (int round = 0; round < 300; ++round) {
+        const int64_t length = lengths[round % std::size(lengths)];
+        if (length > c.size)
+            continue;
+        Bytes pattern;
+        if (round % 3 == 2) {
+            pattern = RandomBytes(static_cast<size_t>(length), static_cast<uint32_t>(round));
+            for (auto& b : pattern)
+                b = static_cast<uint8_t>(b % c.alphabet);
+        } else {
+            pattern = Slice(bytes, below(c.size - length + 1), length);
+        }
+        const int64_t start = round % 5 == 0 ? 0 : below(c.size + 2);
+        if (round % 4 == 1)
+            file.getByte(below(c.size)); // the window now starts anywhere
+        ASSERT_EQ(SearchFile(file, Hex(pattern), start), Reference(bytes, pattern, start))
+            << "round " << round << " length " << length << " start " << start;
+    }
+}
+
+// Next steps on from the byte after each hit: every match is found in turn.
+TEST_P(SearchMatchesReference, StepsThroughEveryMatch)
+{
+    const DifferentialCase& c = GetParam();
+    Bytes bytes = RandomBytes(static_cast<size_t>(c.size), 3);
+    for (auto& b : bytes)
+        b = static_cast<uint8_t>(b % c.alphabet);
+    TempDir dir;
+    StandInReset reset(c.readLimit);
+    const DllLoader loader = StandIn::Loader();
+    const util::File64 file(dir.write("f", bytes), loader);
+    // Taken across the first window's end where the file has one.
+    const Bytes pattern = Slice(bytes, std::min<int64_t>(Window - 5, c.size / 2), c.alphabet == 2 ? 12 : 3);
+
+    int64_t expected = Reference(bytes, pattern, 0);
+    int64_t found = SearchFile(file, Hex(pattern), 0);
+    int hits = 0;
+    while (expected >= 0) {
+        ASSERT_EQ(found, expected) << "after " << hits << " hits";
+        ++hits;
+        expected = Reference(bytes, pattern, expected + 1);
+        found = SearchFile(file, Hex(pattern), found + 1);
+    }
+    EXPECT_EQ(found, -1);
+    EXPECT_GE(hits, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SearchMatchesReference,
+    ::testing::Values(DifferentialCase{"RandomBytes", 3 * Window + 1234, 256, 1 << 30},
+                      DifferentialCase{"TwoValuedBytes", 3 * Window + 77, 2, 1 << 30},
+                      DifferentialCase{"FourValuedBytes", 2 * Window + 5, 4, 1 << 30},
+                      DifferentialCase{"ShortReadsOf1000", 9000, 2, 1000},
+                      DifferentialCase{"ShortReadsOf7", 3000, 2, 7},
+                      DifferentialCase{"SmallerThanAWindow", 5000, 3, 1 << 30}),
+    [](const ::testing::TestParamInfo<DifferentialCase>& p) { return std::string(p.param.name); });
+
+// Named situations, each a file, a pattern text, a start and the result.
+struct SearchCase {
+    const char* name;
+    Bytes file;
+    std::string pattern;
+    int64_t start;
+    int64_t expected;
+    int64_t moveWindowTo = -1; // a byte read first, so the window starts there
+};
+
+void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchCases : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(SearchCases, GiveTheDesignedResult)
+{
+    const SearchCase& c = GetParam();
+    TempDir dir;
+    const util::File64 file(dir.write("f", c.file));
+    if (c.moveWindowTo >= 0)
+        file.getByte(c.moveWindowTo);
+    EXPECT_EQ(SearchFile(file, c.pattern, c.start), c.expected);
+}
+
+namespace {
+// Zeros with the given bytes at the given offset.
+Bytes ZerosWith(int64_t size, int64_t at, const Bytes& inside)
+{
+    Bytes bytes(static_cast<size_t>(size), 0);
+    std::copy(inside.begin(), inside.end(), bytes.begin() + at);
+    return bytes;
+}
+const Bytes Four41 = {0x41, 0x41, 0x41, 0x41};
+const Bytes DeadBeef = {0xDE, 0xAD, 0xBE, 0xEF};
+const Bytes Long = RandomBytes(Window + 10, 5);
+const Bytes LongOneByteOff = [] {
+    Bytes bytes = Long;
+    bytes[Window + 5] ^= 1;
+    return bytes;
+}();
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SearchCases,
+    ::testing::Values(
+        SearchCase{"RepetitiveFromTop", Four41, "4141", 0, 0},
+        SearchCase{"RepetitiveNextFrom1", Four41, "4141", 1, 1},
+        SearchCase{"RepetitiveNextFrom2", Four41, "4141", 2, 2},
+        SearchCase{"RepetitiveNextFrom3NotFound", Four41, "4141", 3, -1},
+        SearchCase{"SpacedOddDigits", {0, 0x0A, 0x1B, 0x23, 0}, "A1 b2 3", 0, 1},
+        SearchCase{"CaseOfLettersMatters", {'a', 'b', 'A', 'B'}, "4142", 0, 2},
+        SearchCase{"StartOnAMatchFindsIt", {1, 2, 1, 2}, "0102", 2, 2},
+        SearchCase{"NoWrapToAnEarlierMatch", {1, 2, 0, 0}, "0102", 1, -1},
+        SearchCase{"MatchEndingOnTheLastByte", {0, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF}, "DEADBEEF", 0, 3},
+        SearchCase{"MatchNeedingAByteMore", {0, 0, 0, 0xDE, 0xAD, 0xBE}, "DEADBEEF", 0, -1},
+        SearchCase{"PatternLongerThanTheFile", {0xDE, 0xAD, 0xBE}, "DEADBEEF", 0, -1},
+        SearchCase{"StartWithinTheLastLMinus1Bytes", {0xDE, 0xAD, 0xBE, 0xEF, 0xDE, 0xAD, 0xBE}, "DEADBEEF", 4, -1},
+        SearchCase{"StartOnTheLastByte", {0, 0x41}, "41", 1, 1},
+        SearchCase{"StartAtTheEnd", {0x41, 0x41}, "41", 2, -1},
+        SearchCase{"StartBeyondTheEnd", {0x41, 0x41}, "41", 1000, -1},
+        SearchCase{"NegativeStartSearchesFromTheTop", {0x41}, "41", -5, 0},
+        SearchCase{"EmptyPatternGivesTheStart", {0x41}, "", 7, 7},
+        SearchCase{"SpacesOnlyGiveTheStart", {0x41}, "   ", 0, 0},
+        SearchCase{"StraddlingTheFirstWindowEnd", ZerosWith(3 * Window, Window - 2, DeadBeef), "DEADBEEF", 0,
+                   Window - 2},
+        SearchCase{"StraddlingByOneByte", ZerosWith(3 * Window, Window - 1, DeadBeef), "DEADBEEF", 0, Window - 1},
+        SearchCase{"EndingOnTheWindowEnd", ZerosWith(3 * Window, Window - 4, DeadBeef), "DEADBEEF", 0, Window - 4},
+        SearchCase{"StartingTheNextWindow", ZerosWith(3 * Window, Window, DeadBeef), "DEADBEEF", 0, Window},
+        SearchCase{"StraddlingAMovedWindow", ZerosWith(3 * Window, 1000 + Window - 3, DeadBeef), "DEADBEEF", 1000,
+                   1000 + Window - 3, 1000},
+        SearchCase{"StraddlingTheSecondWindowEnd", ZerosWith(3 * Window, 2 * Window - 3, DeadBeef), "DEADBEEF", 5,
+                   2 * Window - 3},
+        SearchCase{"LongerThanAWindow", ZerosWith(3 * Window, 100, Long), Hex(Long), 0, 100},
+        SearchCase{"LongerThanAWindowWithOneByteOff", ZerosWith(3 * Window, 100, LongOneByteOff), Hex(Long), 0, -1}),
+    [](const ::testing::TestParamInfo<SearchCase>& p) { return std::string(p.param.name); });
+
+TEST(SearchFile, FindsAMatchPastFourGibibytes)
+{
+    TempDir dir;
+    const int64_t at = (int64_t{5} << 30) + Window - 2;
+    const util::File64 file(dir.sparse("huge", at + 2 * Window, at, DeadBeef));
+    EXPECT_EQ(SearchFile(file, "DEADBEEF", at - 3 * Window), at);
+    EXPECT_EQ(SearchFile(file, "DEADBEEF", at + 1), -1);
+}
+
+TEST(SearchFile, EmptyPatternReadsNothing)
+{
+    TempDir dir;
+    StandInReset reset(1 << 30);
+    const DllLoader loader = StandIn::Loader();
+    const util::File64 file(dir.write("f", Four41), loader);
+    const int readsAtOpen = StandIn::reads;
+    EXPECT_EQ(SearchFile(file, "", 3), 3);
+    EXPECT_EQ(StandIn::reads, readsAtOpen);
+}
+
+TEST(SearchFile, PassesAReadErrorOn)
+{
+    TempDir dir;
+    StandInReset reset(1 << 30, 2 * Window);
+    const DllLoader loader = StandIn::Loader();
+    const util::File64 file(dir.sparse("f", 4 * Window), loader);
+    try {
+        SearchFile(file, "01", 0);
+        FAIL() << "no error";
+    } catch (const util::Error& e) {
+        EXPECT_STREQ(e.what(), "file read error");
+    }
+}
+
+// The pacer runs after every million examined positions, with the position
+// reached, and stops the search when it says so.
+TEST(SearchFile, PacesEveryMillionPositions)
+{
+    TempDir dir;
+    const int64_t size = 3500000;
+    const util::File64 file(dir.sparse("f", size));
+    std::vector<int64_t> positions;
+    const auto pacer = [&](int64_t position) {
+        positions.push_back(position);
+        return true;
+    };
+    EXPECT_EQ(SearchFile(file, "01 02 03 04", 10, pacer), -1);
+    EXPECT_EQ(positions, (std::vector<int64_t>{1000010, 2000010, 3000010}));
+
+    positions.clear();
+    EXPECT_EQ(SearchFile(file, "01", 0, [&](int64_t position) { return pacer(position) && positions.size() < 2; }),
+              search::SearchCancelled);
+    EXPECT_EQ(positions, (std::vector<int64_t>{1000000, 2000000}));
+}
+
+TEST(SearchFile, PacesAPatternLongerThanAWindow)
+{
+    TempDir dir;
+    const util::File64 file(dir.sparse("f", 1200000));
+    int calls = 0;
+    EXPECT_EQ(SearchFile(file, std::string(2 * (Window + 1), 'f'), 0, [&](int64_t) { return ++calls < 1; }),
+              search::SearchCancelled);
+    EXPECT_EQ(calls, 1);
+}
