@@ -42,7 +42,7 @@ public:
     std::vector<DownloadRequest> requests;
     QFile* target = nullptr;
     Done pending;
-    int cancels = 0;
+    int* cancels = nullptr; // outlives the downloader, which the pane owns
 
     void fetch(const DownloadRequest& request, QIODevice& into, Done done) override
     {
@@ -52,7 +52,7 @@ public:
     }
     void cancel() override
     {
-        ++cancels;
+        ++*cancels;
         pending = nullptr;
         target = nullptr;
     }
@@ -92,6 +92,7 @@ protected:
     FakeDownloader* downloader = nullptr;
     FakeView view;
     std::int64_t now = 1700000123;
+    int cancels = 0;
     std::unique_ptr<BannerPane> pane;
 
     void SetUp() override
@@ -103,6 +104,7 @@ protected:
         seams.random = std::move(r);
         auto d = std::make_unique<FakeDownloader>();
         downloader = d.get();
+        downloader->cancels = &cancels;
         seams.downloader = std::move(d);
         seams.listAddress = [] { return std::string("http://127.0.0.1:9/list.txt"); };
         seams.itemZeroAddress = [] { return itemZeroAddress; };
@@ -197,7 +199,7 @@ TEST_F(BannerPaneTest, ClosingDuringADownloadCancelsItAndDeletesTheFile)
     ASSERT_TRUE(pane->downloadBannerList());
     ASSERT_EQ(folder().size(), 1u);
     pane.reset();
-    EXPECT_EQ(downloader->cancels, 1);
+    EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(folder().empty());
 }
 
