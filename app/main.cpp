@@ -1,12 +1,11 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/Application.h"
+#include "app/Mainform.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Byteloom 2.0");
-    QMainWindow window;
-    window.setWindowTitle("Byteloom 2.0");
-    window.show();
-    return app.exec();
+    Application app(argc, argv);
+    const std::unique_ptr<TBEForm> BEForm = StartByteloom();
+    BEForm->show();
+    return Application::exec();
 }

@@ -1,0 +1,18 @@
+#include "app/Application.h"
+
+#include "page/DeferredError.h"
+#include "util/Error.h"
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const util::Reported&) {
+        // The user was told already.
+    } catch (const std::exception& e) {
+        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}

@@ -1,0 +1,275 @@
+#include "app/Mainform.h"
+
+#include "app/CategoryButtons.h"
+#include "file/SizeProbe.h"
+#include "page/Page_form.h"
+#include "util/Error.h"
+#include "util/Messages.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+static void InitCommandImages() { Q_INIT_RESOURCE(images); }
+
+namespace {
+
+// A tab of FilePages; page stays null until a page was attached.
+class TabSheet : public QWidget {
+public:
+    TPageForm* page = nullptr;
+};
+
+struct Command {
+    int category;
+    const char* caption;
+    const char* hint;
+    int image;
+    void (TBEForm::*handler)();
+    QKeySequence shortcut;
+};
+
+struct CategoryInfo {
+    const char* caption;
+    QColor colour;
+};
+
+const CategoryInfo Categories[] = {
+    {"File", QColor(0xFF, 0xEA, 0xFF)},
+    {"Tools", QColor(0xFF, 0xEA, 0xFF)},
+    {"Find", QColor(0xF0, 0xEA, 0xFF)},
+    {"Help", QColor(0xFA, 0xEB, 0xE5)},
+};
+
+constexpr int ImageCount = 11;
+constexpr const char* StatusNotice = "Every file is opened read-only: Byteloom never changes a byte.";
+
+QPixmap CommandImage(int index)
+{
+    QPixmap pixmap(CategoryButtons::ImageSize, CategoryButtons::ImageSize);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer svg(QStringLiteral(":/commands/%1.svg").arg(index));
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    return pixmap;
+}
+
+QString BaseName(const QString& path) { return QFileInfo(path).fileName(); }
+
+} // namespace
+
+TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
+{
+    InitCommandImages();
+    setWindowTitle(QStringLiteral("Byteloom 2.0"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    move(335, 88);
+    resize(792, 666);
+    setMinimumSize(540, 400);
+
+    auto* central = new QWidget(this);
+    auto* centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+    setCentralWidget(central);
+
+    Splitter1 = new QSplitter(Qt::Vertical, central);
+    Splitter1->setHandleWidth(3);
+    Splitter1->setOpaqueResize(true);
+    Splitter1->setChildrenCollapsible(false);
+    centralLayout->addWidget(Splitter1);
+
+    auto* commandPanel = new QWidget;
+    commandPanel->setMinimumHeight(60);
+    commandPanel->setMaximumHeight(120);
+    auto* commandLayout = new QVBoxLayout(commandPanel);
+    commandLayout->setContentsMargins(0, 0, 0, 0);
+    CategoryButtons1 = new CategoryButtons(commandPanel);
+    commandLayout->addWidget(CategoryButtons1);
+
+    auto* rest = new QWidget;
+    auto* restLayout = new QVBoxLayout(rest);
+    restLayout->setContentsMargins(0, 0, 0, 0);
+    restLayout->setSpacing(0);
+    Browser1 = new QWidget(rest);
+    Browser1->setFixedHeight(128);
+    restLayout->addWidget(Browser1);
+    FilePages = new QTabWidget(rest);
+    FilePages->setDocumentMode(true);
+    restLayout->addWidget(FilePages, 1);
+
+    Splitter1->addWidget(commandPanel);
+    Splitter1->addWidget(rest);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({61, 666 - 61});
+
+    StatusBar1 = new QStatusBar(this);
+    setStatusBar(StatusBar1);
+    const int panelWidths[] = {120, 400, 150, 0};
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        StatusPanels[i] = new QLabel(StatusBar1);
+        if (i < 4)
+            StatusPanels[i]->setFixedWidth(panelWidths[i]);
+        StatusBar1->addWidget(StatusPanels[i], i < 4 ? 0 : 1);
+    }
+    StatusPanels[3]->setVisible(false);
+    StatusPanels[4]->setText(QString::fromLatin1(StatusNotice));
+
+    buildCommands();
+
+    OpenDialog1 = [this] {
+        QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setSizeGripEnabled(true);
+        if (dialog.exec() != QDialog::Accepted)
+            return QStringList();
+        return dialog.selectedFiles();
+    };
+
+    // Keys go straight to the page that comes to the front.
+    connect(FilePages, &QTabWidget::currentChanged, this, [this] {
+        if (TPageForm* page = activePage())
+            page->BinGrid->setFocus();
+    });
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(200);
+    connect(Timer1, &QTimer::timeout, this, &TBEForm::Timer1Timer);
+    Timer1->start();
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(20108);
+    connect(Timer2, &QTimer::timeout, this, &TBEForm::Timer2Timer);
+    Timer2->start();
+}
+
+TBEForm::~TBEForm() = default;
+
+void TBEForm::buildCommands()
+{
+    const Command commands[] = {
+        {0, "Open", "open file", 0, &TBEForm::CategoryButtons1Categories0Items1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {0, "Close", "close file", 1, &TBEForm::CategoryButtons1Categories0Items0Click, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {0, "Exit", "exit Byteloom", 2, &TBEForm::CategoryButtons1Categories0Items6Click, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {1, "Print", "print current view", 4, &TBEForm::CategoryButtons1Categories1Items1Click, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {2, "Find", "find first", 5, &TBEForm::CategoryButtons1Categories2Items0Click, QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {2, "Next", "find next", 6, &TBEForm::CategoryButtons1Categories2Items1Click, QKeySequence(Qt::Key_F3)},
+        {2, "Goto", "go to address", 7, &TBEForm::CategoryButtons1Categories2Items2Click, QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {3, "Help", "help", 8, &TBEForm::CategoryButtons1Categories3Items0Click, QKeySequence(Qt::Key_F1)},
+        {3, "About", "about Byteloom", 9, &TBEForm::CategoryButtons1Categories3Items1Click, QKeySequence()},
+        {3, "Web", "open Byteloom web site", 10, &TBEForm::CategoryButtons1Categories3Items2Click, QKeySequence()},
+    };
+
+    std::vector<QPixmap> images;
+    for (int i = 0; i < ImageCount; ++i)
+        images.push_back(CommandImage(i));
+    CategoryButtons1->setImages(std::move(images));
+    for (const CategoryInfo& category : Categories)
+        CategoryButtons1->addCategory(QString::fromLatin1(category.caption), category.colour);
+
+    std::vector<std::vector<void (TBEForm::*)()>> handlers(std::size(Categories));
+    for (const Command& command : commands) {
+        CategoryButtons1->addButton(command.category, QString::fromLatin1(command.caption),
+                                    QString::fromLatin1(command.hint), command.image);
+        handlers[static_cast<size_t>(command.category)].push_back(command.handler);
+        if (!command.shortcut.isEmpty()) {
+            auto* action = new QAction(QString::fromLatin1(command.caption), this);
+            action->setShortcut(command.shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+            connect(action, &QAction::triggered, this, command.handler);
+            addAction(action);
+        }
+    }
+    connect(CategoryButtons1, &CategoryButtons::buttonClicked, this, [this, handlers](int category, int item) {
+        (this->*handlers[static_cast<size_t>(category)][static_cast<size_t>(item)])();
+    });
+}
+
+TPageForm* TBEForm::activePage() const
+{
+    auto* sheet = dynamic_cast<TabSheet*>(FilePages->currentWidget());
+    return sheet ? sheet->page : nullptr;
+}
+
+void TBEForm::CategoryButtons1Categories0Items1Click()
+{
+    const QStringList files = OpenDialog1 ? OpenDialog1() : QStringList();
+    for (const QString& path : files) {
+        const std::string localPath = QFile::encodeName(path).toStdString();
+        const QString name = BaseName(path);
+        if (util::ProbeFileSize(localPath) == 0) {
+            util::ShowMessage(this, {QStringLiteral("Error"), QStringLiteral("Zero file size: ") + name, util::BoxIcon::Error});
+            continue;
+        }
+        auto* sheet = new TabSheet;
+        const int index = FilePages->addTab(sheet, name);
+        try {
+            sheet->page = new TPageForm(sheet, localPath);
+            FilePages->setCurrentIndex(index);
+        } catch (const util::Reported&) {
+            FilePages->removeTab(FilePages->indexOf(sheet));
+            delete sheet;
+        } catch (const std::exception& e) {
+            FilePages->removeTab(FilePages->indexOf(sheet));
+            delete sheet;
+            util::ShowMessage(this, {QStringLiteral("Error"), QString::fromLocal8Bit(e.what()), util::BoxIcon::Error});
+        }
+    }
+}
+
+void TBEForm::CategoryButtons1Categories0Items0Click()
+{
+    const int active = FilePages->currentIndex();
+    if (active < 0)
+        return;
+    int next = active;
+    if (active == FilePages->count() - 1)
+        next = FilePages->count() - 2;
+    QWidget* sheet = FilePages->widget(active);
+    FilePages->removeTab(active);
+    delete sheet;
+    FilePages->setCurrentIndex(next);
+}
+
+void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
+
+void TBEForm::CategoryButtons1Categories1Items1Click() {}
+
+void TBEForm::CategoryButtons1Categories2Items0Click() {}
+
+void TBEForm::CategoryButtons1Categories2Items1Click() {}
+
+void TBEForm::CategoryButtons1Categories2Items2Click() {}
+
+void TBEForm::CategoryButtons1Categories3Items0Click() {}
+
+void TBEForm::CategoryButtons1Categories3Items1Click() {}
+
+void TBEForm::CategoryButtons1Categories3Items2Click() {}
+
+void TBEForm::Timer1Timer()
+{
+    const TPageForm* page = activePage();
+    if (!page)
+        return;
+    const auto cursor = static_cast<uint64_t>(page->cursorAddress);
+    StatusPanels[0]->setText(QStringLiteral("%1 %2")
+                                 .arg(cursor >> 32, 8, 16, QLatin1Char('0'))
+                                 .arg(cursor & 0xFFFFFFFFu, 8, 16, QLatin1Char('0'))
+                                 .toUpper());
+    StatusPanels[1]->setText(QFile::decodeName(QByteArray::fromStdString(page->fileName)));
+    StatusPanels[2]->setText(QString::number(page->file->size()) + QStringLiteral(" bytes"));
+    StatusPanels[3]->setText(QStringLiteral("read only"));
+}
+
+void TBEForm::Timer2Timer() {}

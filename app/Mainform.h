@@ -1,0 +1,56 @@
+#pragma once
+
+// The main window: command bar, banner strip, one tab per open file, status bar.
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+class CategoryButtons;
+class QLabel;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class TPageForm;
+
+class TBEForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TBEForm(QWidget* parent = nullptr);
+    ~TBEForm() override;
+
+    // The page of the active tab, or null when there is none or it holds no page.
+    TPageForm* activePage() const;
+
+    // The file-open dialog: full paths of the chosen files, empty when cancelled.
+    std::function<QStringList()> OpenDialog1;
+
+    CategoryButtons* CategoryButtons1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* Browser1 = nullptr;
+    QTabWidget* FilePages = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 5> StatusPanels{};
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+public slots:
+    void CategoryButtons1Categories0Items1Click(); // Open
+    void CategoryButtons1Categories0Items0Click(); // Close
+    void CategoryButtons1Categories0Items6Click(); // Exit
+    void CategoryButtons1Categories1Items1Click(); // Print
+    void CategoryButtons1Categories2Items0Click(); // Find
+    void CategoryButtons1Categories2Items1Click(); // Next
+    void CategoryButtons1Categories2Items2Click(); // Goto
+    void CategoryButtons1Categories3Items0Click(); // Help
+    void CategoryButtons1Categories3Items1Click(); // About
+    void CategoryButtons1Categories3Items2Click(); // Web
+    void Timer1Timer();
+    void Timer2Timer();
+
+private:
+    void buildCommands();
+};

@@ -1,0 +1,96 @@
+#include "page/Grid.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+Grid::Grid(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setShape(0, {}, 1);
+}
+
+void Grid::setShape(int rows, std::vector<int> columnWidths, int rowHeight)
+{
+    geometry_.setColumnWidths(std::move(columnWidths));
+    geometry_.setRowHeight(rowHeight);
+    geometry_.setRowCount(rows);
+    col_ = std::clamp(col_, 0, std::max(0, columnCount() - 1));
+    row_ = std::clamp(row_, 0, std::max(0, rows - 1));
+    update();
+}
+
+void Grid::setCurrentRow(int row)
+{
+    if (row != row_)
+        moveCurrent(col_, row);
+}
+
+void Grid::setCurrentCol(int col)
+{
+    if (col != col_)
+        moveCurrent(col, row_);
+}
+
+void Grid::moveCurrent(int col, int row)
+{
+    if (col < 0 || row < 0 || col >= columnCount() || row >= rowCount())
+        return;
+    if (onSelectCell && !onSelectCell(col, row))
+        return;
+    col_ = col;
+    row_ = row;
+}
+
+bool Grid::event(QEvent* event)
+{
+    // Keys go to the owner before the widget's own handling, so Tab never moves the focus.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (onKeyDown)
+            onKeyDown(key->key(), key->modifiers());
+        key->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void Grid::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect area = event->rect();
+    painter.fillRect(area, palette().base());
+    painter.setFont(font());
+    int firstCol, lastCol, firstRow, lastRow;
+    geometry_.cellsIn(area, firstCol, lastCol, firstRow, lastRow);
+    if (onDrawCell) {
+        for (int row = firstRow; row <= lastRow; ++row)
+            for (int col = firstCol; col <= lastCol; ++col)
+                onDrawCell(painter, col, row, geometry_.cellRect(col, row), CellState{col < fixedColumns_, false, false});
+    }
+    painter.end();
+    if (onPaintDone)
+        onPaintDone();
+}
+
+void Grid::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    int col, row;
+    if (event->button() == Qt::LeftButton && geometry_.cellAt(event->position().toPoint(), col, row) &&
+        col >= fixedColumns_)
+        moveCurrent(col, row);
+}
+
+void Grid::wheelEvent(QWheelEvent* event)
+{
+    wheelAngle += event->angleDelta().y();
+    const int notches = wheelAngle / QWheelEvent::DefaultDeltasPerStep;
+    wheelAngle -= notches * QWheelEvent::DefaultDeltasPerStep;
+    if (notches != 0 && onWheel)
+        onWheel(notches);
+    event->accept();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// A small owner-drawn grid: the owner paints every cell, may refuse a new current
+// cell, and gets every key. No lines, no scroll bars, no selection drawing.
+
+#include "page/GridGeometry.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QPainter;
+
+// Draw state of one cell; only fixed is drawn differently.
+struct CellState {
+    bool fixed = false;
+    bool selected = false;
+    bool focused = false;
+};
+
+class Grid : public QWidget {
+    Q_OBJECT
+public:
+    explicit Grid(QWidget* parent = nullptr);
+
+    // Paints one cell; rect is in the grid's client coordinates, the painter carries the grid's font.
+    std::function<void(QPainter& canvas, int col, int row, const QRect& rect, CellState state)> onDrawCell;
+    // Asked before the current cell moves; returning false keeps it where it is.
+    std::function<bool(int col, int row)> onSelectCell;
+    // Every key pressed in the grid, Tab included; the grid handles none itself.
+    std::function<void(int key, Qt::KeyboardModifiers modifiers)> onKeyDown;
+    // Whole wheel notches, positive when turned away from the user.
+    std::function<void(int notchesUp)> onWheel;
+    // Called after each paint, whatever it painted.
+    std::function<void()> onPaintDone;
+
+    int rowCount() const { return geometry_.rowCount(); }
+    int columnCount() const { return geometry_.columnCount(); }
+    int fixedColumns() const { return fixedColumns_; }
+    int rowHeight() const { return geometry_.rowHeight(); }
+    int columnWidth(int col) const { return geometry_.columnWidth(col); }
+    QRect cellRect(int col, int row) const { return geometry_.cellRect(col, row); }
+
+    // Sets the shape; a current cell outside it is pulled inside without asking.
+    void setShape(int rows, std::vector<int> columnWidths, int rowHeight);
+    void setFixedColumns(int count) { fixedColumns_ = count; }
+
+    int currentCol() const { return col_; }
+    int currentRow() const { return row_; }
+    // Move the current row or column, asking onSelectCell first; nothing happens when it
+    // does not change.
+    void setCurrentRow(int row);
+    void setCurrentCol(int col);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void moveCurrent(int col, int row);
+
+    GridGeometry geometry_;
+    int fixedColumns_ = 1;
+    int col_ = 1;
+    int row_ = 0;
+    int wheelAngle = 0;
+};

@@ -1,0 +1,3 @@
+#include "page/InspectorView.h"
+
+void RefreshInspector(TPageForm&, int64_t) {}

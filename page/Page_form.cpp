@@ -1,0 +1,485 @@
+#include "page/Page_form.h"
+
+#include "page/DeferredError.h"
+#include "page/InspectorView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStaticText>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <array>
+
+using pageview::ScrollAction;
+
+namespace {
+
+constexpr int ScrollBarWidth = 17;
+constexpr int LabelPanelHeight = 21;
+const QColor AddressBackground(224, 240, 240);
+const QColor AddressText(0, 0, 128);
+const QColor LabelColour(128, 0, 0);
+
+QString ToQString(const pageview::CellText& text, bool glyphs)
+{
+    QString s(text.length, QChar(' '));
+    for (int i = 0; i < text.length; ++i) {
+        const auto byte = static_cast<uint8_t>(text.chars[static_cast<size_t>(i)]);
+        s[i] = glyphs ? QChar(pageview::GlyphOf(byte)) : QChar(byte);
+    }
+    return s;
+}
+
+void ZeroMargins(QLayout* layout)
+{
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+} // namespace
+
+// The laid-out texts of every byte in one font, so painting a cell shapes no text.
+class CellGlyphs {
+public:
+    explicit CellGlyphs(const QFont& font_) : font(font_)
+    {
+        for (int b = 0; b < 256; ++b) {
+            prepare(hex[static_cast<size_t>(b)], pageview::ByteText(static_cast<uint8_t>(b), true));
+            prepare(character[static_cast<size_t>(b)], pageview::ByteText(static_cast<uint8_t>(b), false));
+        }
+    }
+
+    const QFont font;
+    std::array<QStaticText, 256> hex;
+    std::array<QStaticText, 256> character;
+
+private:
+    void prepare(QStaticText& text, const pageview::CellText& cell)
+    {
+        text.setText(ToQString(cell, true));
+        text.setTextFormat(Qt::PlainText);
+        text.setPerformanceHint(QStaticText::AggressiveCaching);
+        text.prepare(QTransform(), font);
+    }
+};
+
+TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library) : QWidget(tabSheet)
+{
+    QFont base(QStringLiteral("Tahoma"));
+    base.setPixelSize(11);
+    setFont(base);
+
+    auto* formLayout = new QVBoxLayout(this);
+    ZeroMargins(formLayout);
+    Panel1 = new QWidget(this);
+    formLayout->addWidget(Panel1);
+    auto* panel1Layout = new QHBoxLayout(Panel1);
+    ZeroMargins(panel1Layout);
+    Splitter3 = new QSplitter(Qt::Horizontal, Panel1);
+    Splitter3->setHandleWidth(3);
+    Splitter3->setOpaqueResize(true);
+    Splitter3->setChildrenCollapsible(false);
+    panel1Layout->addWidget(Splitter3);
+
+    Panel3 = new QWidget;
+    Panel3->setMinimumSize(400, 300);
+    Panel2 = new QWidget;
+    Panel2->setMinimumWidth(200);
+    Panel2->setMaximumWidth(400);
+    Splitter3->addWidget(Panel3);
+    Splitter3->addWidget(Panel2);
+    Splitter3->setStretchFactor(0, 1);
+    Splitter3->setStretchFactor(1, 0);
+    Splitter3->setSizes({546, 254});
+
+    auto* panel2Layout = new QVBoxLayout(Panel2);
+    ZeroMargins(panel2Layout);
+    PageControl2 = new QTabWidget(Panel2);
+    QFont boldTabs = PageControl2->tabBar()->font();
+    boldTabs.setBold(true);
+    PageControl2->tabBar()->setFont(boldTabs);
+    PageControl2->tabBar()->setExpanding(false);
+    panel2Layout->addWidget(PageControl2);
+    TabSheet1 = new QWidget;
+    PageControl2->addTab(TabSheet1, QStringLiteral("Common Types"));
+    auto* sheetLayout = new QVBoxLayout(TabSheet1);
+    ZeroMargins(sheetLayout);
+    DataSG = new QTableWidget(TabSheet1);
+    sheetLayout->addWidget(DataSG);
+
+    ScrollBar1 = new QScrollBar(Qt::Vertical, Panel3);
+    ScrollBar1->setRange(0, pageview::ScrollMax);
+    ScrollBar1->setFocusPolicy(Qt::NoFocus);
+    ScrollBar1->installEventFilter(this);
+    connect(ScrollBar1, &QAbstractSlider::actionTriggered, this, &TPageForm::ScrollBarAction);
+    connect(ScrollBar1, &QAbstractSlider::sliderReleased, this, [this] {
+        try {
+            ScrollBar1Scroll(ScrollAction::ThumbPosition, lastThumbPosition);
+        } catch (const std::exception& e) {
+            ShowErrorLater(QString::fromLocal8Bit(e.what()));
+        }
+    });
+
+    Panel5 = new QWidget(Panel3);
+    QFont labelFont = base;
+    labelFont.setBold(true);
+    QPalette labelPalette = palette();
+    labelPalette.setColor(QPalette::WindowText, LabelColour);
+    auto makeLabel = [&](const char* text) {
+        auto* label = new QLabel(QString::fromLatin1(text), Panel5);
+        label->setFont(labelFont);
+        label->setPalette(labelPalette);
+        label->adjustSize();
+        label->move(32, 2);
+        return label;
+    };
+    AddressLabel = makeLabel("ADDRESS");
+    HexLabel = makeLabel("HEX");
+    TextLabel = makeLabel("TEXT");
+
+    Panel6 = new QWidget(Panel3);
+    BinGrid = new Grid(Panel6);
+    TextGrid = new Grid(Panel6);
+    for (Grid* grid : {BinGrid, TextGrid}) {
+        grid->onDrawCell = [this, grid](QPainter& canvas, int col, int row, const QRect& rect, CellState state) {
+            BinGridDrawCell(grid, canvas, col, row, rect, state);
+        };
+        grid->onSelectCell = [this, grid](int col, int row) { return BinGridSelectCell(grid, col, row); };
+        grid->onKeyDown = [this, grid](int key, Qt::KeyboardModifiers shift) { BinGridKeyDown(grid, key, shift); };
+        grid->onWheel = [this](int notches) { GridWheel(notches); };
+        grid->onPaintDone = [this] { PaintDone(); };
+    }
+    Panel3->installEventFilter(this);
+
+    fileName = path;
+    file = std::make_unique<util::File64>(path, library);
+    topAddress = file->begin().position;
+    fileSize = file->size();
+    cursorAddress = 0;
+
+    if (tabSheet) {
+        QLayout* sheet = tabSheet->layout();
+        if (!sheet) {
+            sheet = new QVBoxLayout(tabSheet);
+            ZeroMargins(sheet);
+        }
+        sheet->addWidget(this);
+    }
+    setVisible(true);
+    Panel3Resize();
+
+    DataSG->setColumnCount(2);
+    DataSG->setRowCount(22);
+    DataSG->horizontalHeader()->hide();
+    DataSG->verticalHeader()->hide();
+    DataSG->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DataSG->setColumnWidth(0, 64);
+    DataSG->setColumnWidth(1, 400);
+    DataSG->verticalHeader()->setDefaultSectionSize(16);
+    DataSG->setItem(0, 0, new QTableWidgetItem(QStringLiteral("Type")));
+    DataSG->setItem(0, 1, new QTableWidgetItem(QStringLiteral("Value")));
+    RefreshInspector(*this, 0);
+}
+
+TPageForm::~TPageForm() = default;
+
+pageview::PageShape TPageForm::Shape() const { return {fileSize, layout.bytesPerRow, layout.rows}; }
+
+int TPageForm::BytesPerRow() const { return BinGrid->columnCount() - 1; }
+
+int TPageForm::Rows() const { return BinGrid->rowCount(); }
+
+uint8_t TPageForm::CellByte(int row, int col) const
+{
+    if (col <= 0)
+        throw util::Error("assertion failure");
+    return ReadByte(*this, CellAddress(row, col));
+}
+
+uint8_t ReadByte(const TPageForm& page, int64_t offset)
+{
+    if (offset >= page.fileSize)
+        throw util::Error("assertion failure");
+    return page.file->getByte(offset);
+}
+
+void TPageForm::PlaceChildren()
+{
+    const int w = Panel3->width();
+    const int h = Panel3->height();
+    Panel5->setGeometry(0, 0, w, LabelPanelHeight);
+    ScrollBar1->setGeometry(w - ScrollBarWidth, LabelPanelHeight, ScrollBarWidth, h - LabelPanelHeight);
+    Panel6->setGeometry(0, LabelPanelHeight, w - ScrollBarWidth, h - LabelPanelHeight);
+}
+
+void TPageForm::LayoutGrids()
+{
+    QFont gridFont = QApplication::font();
+    gridFont.setFamily(QStringLiteral("Courier New"));
+    gridFont.setBold(true);
+    BinGrid->setFont(gridFont);
+    TextGrid->setFont(gridFont);
+    const QFontMetrics metrics(gridFont);
+    const int W = metrics.horizontalAdvance(QLatin1Char('W'));
+    const int H = metrics.height();
+
+    const int areaWidth = Panel6->width();
+    const int areaHeight = Panel6->height();
+    layout = pageview::LayoutGrids(W, H, areaWidth, areaHeight);
+    const auto columns = static_cast<size_t>(layout.bytesPerRow);
+
+    std::vector<int> hexWidths(columns + 1, layout.hexWidth);
+    hexWidths[0] = layout.addressWidth;
+    BinGrid->setShape(layout.rows, std::move(hexWidths), layout.rowHeight);
+    BinGrid->setGeometry(0, 0, layout.binGridWidth, areaHeight);
+
+    std::vector<int> textWidths(columns + 1, layout.textWidth);
+    textWidths[0] = layout.textFixedWidth;
+    TextGrid->setShape(layout.rows, std::move(textWidths), layout.rowHeight);
+    TextGrid->setGeometry(layout.binGridWidth, 0, std::max(0, areaWidth - layout.binGridWidth), areaHeight);
+
+    HexLabel->move(pageview::HexLabelLeft(BinGrid->x(), BinGrid->width()), HexLabel->y());
+    TextLabel->move(pageview::TextLabelLeft(TextGrid->x(), TextGrid->width(), TextLabel->width()), TextLabel->y());
+}
+
+void TPageForm::SyncScrollBar()
+{
+    const pageview::ScrollBarState state = pageview::SyncScrollBar(Shape(), topAddress);
+    bytesPerUnit = state.bytesPerUnit;
+    ScrollBar1->setSingleStep(state.lineStep);
+    ScrollBar1->setPageStep(state.pageStep);
+    ScrollBar1->setValue(state.position);
+}
+
+void TPageForm::Panel3Resize()
+{
+    PlaceChildren();
+    LayoutGrids();
+    SyncScrollBar();
+}
+
+void TPageForm::RedrawGrids()
+{
+    BinGrid->update();
+    TextGrid->update();
+}
+
+void TPageForm::ScrollBar1Scroll(ScrollAction code, int position)
+{
+    topAddress = pageview::Scroll(Shape(), topAddress, bytesPerUnit, code, position);
+    SyncScrollBar();
+    RedrawGrids();
+}
+
+// The scroll bar's own actions; its thumb then stays where SyncScrollBar put it.
+void TPageForm::ScrollBarAction(int action)
+{
+    ScrollAction code;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: code = ScrollAction::LineUp; break;
+    case QAbstractSlider::SliderSingleStepAdd: code = ScrollAction::LineDown; break;
+    case QAbstractSlider::SliderPageStepSub: code = ScrollAction::PageUp; break;
+    case QAbstractSlider::SliderPageStepAdd: code = ScrollAction::PageDown; break;
+    case QAbstractSlider::SliderToMinimum: code = ScrollAction::Top; break;
+    case QAbstractSlider::SliderToMaximum: code = ScrollAction::Bottom; break;
+    case QAbstractSlider::SliderMove:
+        code = ScrollAction::ThumbTrack;
+        lastThumbPosition = ScrollBar1->sliderPosition();
+        break;
+    default: return;
+    }
+    // A signal must not carry an error through the scroll bar's code.
+    try {
+        ScrollBar1Scroll(code, lastThumbPosition);
+    } catch (const std::exception& e) {
+        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TPageForm::GridWheel(int notchesUp)
+{
+    topAddress = pageview::Wheel(Shape(), topAddress, bytesPerUnit, notchesUp);
+    SyncScrollBar();
+    RedrawGrids();
+}
+
+void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
+{
+    using pageview::NavKey;
+    NavKey nav = NavKey::Other;
+    switch (key) {
+    case Qt::Key_PageUp: nav = NavKey::PageUp; break;
+    case Qt::Key_PageDown: nav = NavKey::PageDown; break;
+    case Qt::Key_Home: nav = NavKey::Home; break;
+    case Qt::Key_End: nav = NavKey::End; break;
+    case Qt::Key_Left: nav = NavKey::Left; break;
+    case Qt::Key_Right: nav = NavKey::Right; break;
+    case Qt::Key_Up: nav = NavKey::Up; break;
+    case Qt::Key_Down: nav = NavKey::Down; break;
+    default: return;
+    }
+    const bool ctrl = shift.testFlag(Qt::ControlModifier);
+    const pageview::KeyOutcome outcome =
+        pageview::KeyDown(Shape(), {topAddress, cursorAddress}, nav, ctrl, bytesPerUnit);
+    switch (outcome.kind) {
+    case pageview::KeyOutcome::Ignored: return;
+    case pageview::KeyOutcome::Scrolled:
+        topAddress = outcome.view.topAddress;
+        SyncScrollBar();
+        RedrawGrids();
+        return;
+    case pageview::KeyOutcome::MovedUp:
+        cursorAddress = outcome.view.cursorAddress;
+        MoveToAddress(cursorAddress);
+        break;
+    case pageview::KeyOutcome::Moved:
+        cursorAddress = outcome.view.cursorAddress;
+        if (outcome.view.topAddress != topAddress) {
+            topAddress = outcome.view.topAddress;
+            SyncScrollBar();
+        }
+        break;
+    }
+    RedrawGrids();
+    RefreshInspector(*this, cursorAddress);
+}
+
+bool TPageForm::BinGridSelectCell(Grid*, int col, int row)
+{
+    if (!pageview::CanSelect(Shape(), topAddress, row, col))
+        return false;
+    cursorAddress = CellAddress(row, col);
+    RedrawGrids();
+    RefreshInspector(*this, cursorAddress);
+    return true;
+}
+
+void TPageForm::MoveToAddress(int64_t address)
+{
+    const pageview::View view = pageview::MoveToAddress(Shape(), address);
+    topAddress = view.topAddress;
+    SyncScrollBar();
+    cursorAddress = view.cursorAddress;
+    // The grids' own current cells follow; each move reports through BinGridSelectCell.
+    const int col = static_cast<int>(view.cursorAddress % layout.bytesPerRow) + BinGrid->fixedColumns();
+    for (Grid* grid : {TextGrid, BinGrid}) {
+        grid->setCurrentRow(0);
+        grid->setCurrentCol(col);
+    }
+    RedrawGrids();
+    RefreshInspector(*this, cursorAddress);
+}
+
+pageview::CellText TPageForm::CellText(int row, int col, bool hexGrid) const
+{
+    return pageview::CellTextAt(Shape(), topAddress, row, col, hexGrid,
+                                [this](int64_t offset) { return ReadByte(*this, offset); });
+}
+
+void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid)
+{
+    const int64_t address = CellAddress(row, col);
+    // The byte is read first: a failing read paints nothing of the cell.
+    const bool byteCell = col > 0 && !Shape().PastEnd(address);
+    const uint8_t byte = byteCell ? CellByte(row, col) : 0;
+
+    const QPalette& colours = BinGrid->palette();
+    QColor background, text;
+    switch (pageview::ColourOf(state.fixed, hexGrid, !state.fixed && address == cursorAddress)) {
+    case pageview::CellColour::Address:
+        background = AddressBackground;
+        text = AddressText;
+        break;
+    case pageview::CellColour::TextFixed:
+        background = Qt::white;
+        text = colours.color(QPalette::Active, QPalette::Text);
+        break;
+    case pageview::CellColour::Cursor:
+        background = colours.color(QPalette::Active, QPalette::Highlight);
+        text = colours.color(QPalette::Active, QPalette::HighlightedText);
+        break;
+    case pageview::CellColour::Plain:
+        background = colours.color(QPalette::Active, QPalette::Base);
+        text = colours.color(QPalette::Active, QPalette::Text);
+        break;
+    }
+    canvas.fillRect(rect, background);
+    canvas.setPen(text);
+
+    if (col == 0) {
+        if (hexGrid) {
+            canvas.save();
+            canvas.setClipRect(rect, Qt::IntersectClip);
+            canvas.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                            ToQString(pageview::AddressText(address), false));
+            canvas.restore();
+        }
+        return;
+    }
+    if (!byteCell)
+        return;
+    if (!glyphs || glyphs->font != canvas.font())
+        glyphs = std::make_unique<CellGlyphs>(canvas.font());
+    const QStaticText& cell = hexGrid ? glyphs->hex[byte] : glyphs->character[byte];
+    if (cell.size().width() <= rect.width() && cell.size().height() <= rect.height() + 2) {
+        canvas.drawStaticText(rect.topLeft(), cell);
+    } else {
+        canvas.save();
+        canvas.setClipRect(rect, Qt::IntersectClip);
+        canvas.drawStaticText(rect.topLeft(), cell);
+        canvas.restore();
+    }
+}
+
+void TPageForm::BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, CellState state)
+{
+    try {
+        DrawGridCell(canvas, col, row, rect, state, sender == BinGrid);
+    } catch (const std::exception& e) {
+        // Standing rule: never a box inside a paint. The cell stays blank.
+        canvas.fillRect(rect, BinGrid->palette().color(QPalette::Active, QPalette::Base));
+        if (paintFailure.empty())
+            paintFailure = e.what();
+    }
+}
+
+void TPageForm::PaintDone()
+{
+    if (paintFailure.empty()) {
+        paintFailureShown = false;
+        return;
+    }
+    const std::string text = std::move(paintFailure);
+    paintFailure.clear();
+    if (!paintFailureShown) {
+        paintFailureShown = true;
+        ShowErrorLater(QString::fromLocal8Bit(text.c_str()));
+    }
+}
+
+bool TPageForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel3 && event->type() == QEvent::Resize) {
+        Panel3Resize();
+    } else if (watched == ScrollBar1 && event->type() == QEvent::Wheel) {
+        // The wheel over the scroll bar scrolls as it does over the grids.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        scrollWheelAngle += wheel->angleDelta().y();
+        const int notches = scrollWheelAngle / QWheelEvent::DefaultDeltasPerStep;
+        scrollWheelAngle -= notches * QWheelEvent::DefaultDeltasPerStep;
+        if (notches != 0)
+            GridWheel(notches);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
