@@ -1,5 +1,6 @@
 #include "search/Fform.h"
 
+#include "search/FieldColour.h"
 #include "search/PatternText.h"
 #include "search/RadioGroup.h"
 
@@ -36,13 +37,6 @@ QIcon MagnifierIcon()
     painter.setPen(QPen(QColor(40, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(10, 10), QPointF(14, 14));
     return QIcon(pixmap);
-}
-
-void SetTextColour(QLineEdit* edit, const QColor& colour)
-{
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, colour);
-    edit->setPalette(palette);
 }
 
 } // namespace

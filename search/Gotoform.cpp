@@ -1,6 +1,7 @@
 #include "search/Gotoform.h"
 
 #include "search/AddressText.h"
+#include "search/FieldColour.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -8,15 +9,6 @@
 #include <QStyle>
 
 TGTForm* GTForm = nullptr;
-
-namespace {
-void SetTextColour(QLineEdit* edit, const QColor& colour)
-{
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, colour);
-    edit->setPalette(palette);
-}
-} // namespace
 
 TGTForm::TGTForm(QWidget* parent) : QDialog(parent)
 {

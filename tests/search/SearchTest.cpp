@@ -109,19 +109,26 @@ struct DifferentialCase {
 
 void PrintTo(const DifferentialCase& c, std::ostream* os) { *os << c.name; }
 
-class SearchMatchesReference : public ::testing::TestWithParam<DifferentialCase> {};
+Bytes OfAlphabet(Bytes bytes, int alphabet)
+{
+    for (auto& b : bytes)
+        b = static_cast<uint8_t>(b % alphabet);
+    return bytes;
+}
+
+// The case's bytes in a file read through the stand-in library.
+class SearchMatchesReference : public ::testing::TestWithParam<DifferentialCase> {
+protected:
+    const DifferentialCase& c = GetParam();
+    const Bytes bytes = OfAlphabet(RandomBytes(static_cast<size_t>(c.size), 7), c.alphabet);
+    TempDir dir;
+    StandInReset reset{c.readLimit};
+    const DllLoader loader = StandIn::Loader();
+    const util::File64 file{dir.write("f", bytes), loader};
+};
 
 TEST_P(SearchMatchesReference, ForRandomPatternsAndStarts)
 {
-    const DifferentialCase& c = GetParam();
-    Bytes bytes = RandomBytes(static_cast<size_t>(c.size), 7);
-    for (auto& b : bytes)
-        b = static_cast<uint8_t>(b % c.alphabet);
-    TempDir dir;
-    StandInReset reset(c.readLimit);
-    const DllLoader loader = StandIn::Loader();
-    const util::File64 file(dir.write("f", bytes), loader);
-
     std::mt19937 gen(11);
     const auto below = [&](int64_t n) { return static_cast<int64_t>(gen() % static_cast<uint64_t>(n)); };
     const int64_t lengths[] = {1, 2, 3, 4, 5, 8, 13, 16, 31, 64, 257, 4000};
@@ -129,14 +136,10 @@ TEST_P(SearchMatchesReference, ForRandomPatternsAndStarts)
         const int64_t length = lengths[round % std::size(lengths)];
         if (length > c.size)
             continue;
-        Bytes pattern;
-        if (round % 3 == 2) {
-            pattern = RandomBytes(static_cast<size_t>(length), static_cast<uint32_t>(round));
-            for (auto& b : pattern)
-                b = static_cast<uint8_t>(b % c.alphabet);
-        } else {
-            pattern = Slice(bytes, below(c.size - length + 1), length);
-        }
+        const Bytes pattern = round % 3 == 2
+                                  ? OfAlphabet(RandomBytes(static_cast<size_t>(length), static_cast<uint32_t>(round)),
+                                               c.alphabet)
+                                  : Slice(bytes, below(c.size - length + 1), length);
         const int64_t start = round % 5 == 0 ? 0 : below(c.size + 2);
         if (round % 4 == 1)
             file.getByte(below(c.size)); // the window now starts anywhere
@@ -148,14 +151,6 @@ TEST_P(SearchMatchesReference, ForRandomPatternsAndStarts)
 // Next steps on from the byte after each hit: every match is found in turn.
 TEST_P(SearchMatchesReference, StepsThroughEveryMatch)
 {
-    const DifferentialCase& c = GetParam();
-    Bytes bytes = RandomBytes(static_cast<size_t>(c.size), 3);
-    for (auto& b : bytes)
-        b = static_cast<uint8_t>(b % c.alphabet);
-    TempDir dir;
-    StandInReset reset(c.readLimit);
-    const DllLoader loader = StandIn::Loader();
-    const util::File64 file(dir.write("f", bytes), loader);
     // Taken across the first window's end where the file has one.
     const Bytes pattern = Slice(bytes, std::min<int64_t>(Window - 5, c.size / 2), c.alphabet == 2 ? 12 : 3);
 
