@@ -1,8 +1,8 @@
 #include "banner/BannerView.h"
 
 #include "banner/HttpDownloader.h"
+#include "output/Shell.h"
 
-#include <QDesktopServices>
 #include <QNetworkReply>
 #include <QStringConverter>
 
@@ -31,13 +31,10 @@ BannerView::BannerView(QWidget* parent) : QTextBrowser(parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
-    shell = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     connect(this, &QTextBrowser::anchorClicked, this, &BannerView::openLink);
 }
 
 BannerView::~BannerView() { abortNavigation(); }
-
-void BannerView::setShell(Shell s) { shell = std::move(s); }
 
 void BannerView::abortNavigation()
 {
@@ -98,7 +95,7 @@ void BannerView::openLink(const QUrl& link)
     const QUrl target = base.isEmpty() ? link : base.resolved(link);
     const QString scheme = target.scheme();
     if (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
-        shell(target);
+        util::ShellOpen(target);
 }
 
 } // namespace banner

@@ -2,8 +2,8 @@
 
 // Browser1: the banner strip above the tabs. It shows HTML given as bytes and
 // "navigates" by fetching an address in the background and showing the answer.
-// Nothing in it runs script or loads outside resources; a clicked link opens in
-// the user's own browser.
+// Nothing in it runs script or loads outside resources; a clicked web link opens
+// in the user's own browser through the shell.
 
 #include "banner/BannerSeams.h"
 
@@ -13,7 +13,6 @@
 #include <QUrl>
 
 #include <chrono>
-#include <functional>
 
 class QNetworkReply;
 
@@ -26,16 +25,12 @@ public:
     static constexpr std::chrono::milliseconds NavigateLimit{15000};
     static constexpr qint64 MaxPageBytes = 1 << 20;
 
-    using Shell = std::function<void(const QUrl&)>;
-
     explicit BannerView(QWidget* parent = nullptr);
     ~BannerView() override;
 
     void navigate(const std::string& address) override;
     void loadHtml(const QByteArray& bytes) override;
 
-    // Where clicked links go; QDesktopServices::openUrl unless replaced.
-    void setShell(Shell shell);
     bool navigating() const { return !pending.isNull(); }
 
     // Pictures inside the page (data: addresses) only; never a file or the network.
@@ -53,7 +48,6 @@ private:
     QNetworkAccessManager manager;
     QPointer<QNetworkReply> pending;
     QUrl base;
-    Shell shell;
 };
 
 } // namespace banner

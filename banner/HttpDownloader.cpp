@@ -94,11 +94,4 @@ void HttpDownloader::cancel()
     }
 }
 
-Seams DefaultSeams()
-{
-    Seams seams;
-    seams.downloader = std::make_unique<HttpDownloader>();
-    return seams;
-}
-
 } // namespace banner

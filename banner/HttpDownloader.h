@@ -37,8 +37,4 @@ private:
     std::shared_ptr<Transfer> transfer;
 };
 
-// The seams of a real run: system clock and generator, this downloader, the fixed
-// addresses and the user's temporary folder.
-Seams DefaultSeams();
-
 } // namespace banner

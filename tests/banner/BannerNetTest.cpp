@@ -1,6 +1,7 @@
 #include "LocalHttpServer.h"
 #include "banner/BannerPane.h"
 #include "banner/Cryptapi.h"
+#include "banner/DefaultSeams.h"
 #include "banner/HttpDownloader.h"
 #include "support/TempFiles.h"
 

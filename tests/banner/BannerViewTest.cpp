@@ -2,7 +2,8 @@
 #include "banner/BannerList.h"
 #include "banner/BannerPane.h"
 #include "banner/BannerView.h"
-#include "banner/HttpDownloader.h"
+#include "banner/DefaultSeams.h"
+#include "output/Shell.h"
 #include "banner/Cryptapi.h"
 #include "support/TempFiles.h"
 
@@ -21,12 +22,12 @@ namespace {
 
 class BannerViewTest : public ::testing::Test {
 protected:
-    BannerView view;
     std::vector<QUrl> opened;
+    util::ScopedShellSeam shell{[this](const QUrl& url) { opened.push_back(url); }};
+    BannerView view;
 
     void SetUp() override
     {
-        view.setShell([this](const QUrl& url) { opened.push_back(url); });
         view.resize(600, BannerView::StripHeight);
     }
     QString text() const { return view.toPlainText().trimmed(); }
