@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int Margin = 2;     // around all blocks
-constexpr int Gap = 4;        // between two blocks
+constexpr int Gap = 3;        // between two blocks
 constexpr int Padding = 2;    // inside a block
 constexpr int HeaderHeight = 16;
 constexpr int MarkSize = 9;

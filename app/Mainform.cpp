@@ -51,7 +51,7 @@ const CategoryInfo Categories[] = {
 };
 
 constexpr int ImageCount = 11;
-constexpr const char* StatusNotice = "Every file is opened read-only: Byteloom never changes a byte.";
+constexpr const char* StatusNotice = "Read-only viewer";
 
 QPixmap CommandImage(int index)
 {

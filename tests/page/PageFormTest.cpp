@@ -1,0 +1,362 @@
+#include "page/Page_form.h"
+#include "support/TempFiles.h"
+#include "util/Messages.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+using testing_support::RandomBytes;
+using testing_support::TempDir;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const util::Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// A shown tab sheet holding one page on a file of the given bytes.
+class Page : public testing::Test {
+protected:
+    void open(const std::vector<uint8_t>& content, QSize size = QSize(1000, 700))
+    {
+        bytes = content;
+        openPath(dir.write("page.bin", content), size);
+    }
+
+    void openPath(const std::string& path, QSize size = QSize(1000, 700), const DllLoader& library = Zere100())
+    {
+        sheet = std::make_unique<QWidget>();
+        sheet->resize(size);
+        page = new TPageForm(sheet.get(), path, library);
+        sheet->show();
+        QApplication::processEvents();
+    }
+
+    void key(int k, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(page->BinGrid, Qt::Key(k), modifiers); }
+
+    void click(Grid* grid, int col, int row)
+    {
+        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(col, row).center());
+    }
+
+    QColor pixel(Grid* grid, int col, int row)
+    {
+        // The bottom-right pixel: texts start at the top-left and leave the last rows free.
+        const QImage image = grid->grab().toImage();
+        return image.pixelColor(grid->cellRect(col, row).bottomRight());
+    }
+
+    TempDir dir;
+    std::vector<uint8_t> bytes;
+    std::unique_ptr<QWidget> sheet;
+    TPageForm* page = nullptr;
+};
+
+TEST_F(Page, GridFontMeasuresSevenByFourteen)
+{
+    QFont font = QApplication::font();
+    font.setFamily("Courier New");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(metrics.horizontalAdvance('W'), 7);
+    EXPECT_EQ(metrics.height(), 14);
+}
+
+TEST_F(Page, StartsAtTheTopWithTheGridsLaidOutForItsPanel)
+{
+    open(RandomBytes(5000, 1));
+    EXPECT_EQ(page->fileSize, 5000);
+    EXPECT_EQ(page->topAddress, 0);
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_EQ(page->ScrollBar1->value(), 0);
+    EXPECT_EQ(page->ScrollBar1->maximum(), 1000000);
+    EXPECT_DOUBLE_EQ(page->bytesPerUnit, 0.005);
+
+    const pageview::GridLayout expected = pageview::LayoutGrids(7, 14, page->Panel6->width(), page->Panel6->height());
+    EXPECT_EQ(page->BytesPerRow(), expected.bytesPerRow);
+    EXPECT_EQ(page->Rows(), expected.rows);
+    EXPECT_GE(page->BytesPerRow(), 2);
+    EXPECT_EQ(page->Panel6->width(), page->Panel3->width() - 17);
+    EXPECT_EQ(page->Panel6->height(), page->Panel3->height() - 21);
+    EXPECT_EQ(page->BinGrid->width(), 126 + (expected.bytesPerRow + 1) * 18);
+    EXPECT_EQ(page->BinGrid->columnWidth(0), 126);
+    EXPECT_EQ(page->BinGrid->columnWidth(1), 18);
+    EXPECT_EQ(page->BinGrid->rowHeight(), 16);
+    EXPECT_EQ(page->BinGrid->fixedColumns(), 1);
+    EXPECT_EQ(page->TextGrid->columnWidth(0), 4);
+    EXPECT_EQ(page->TextGrid->columnWidth(1), 9);
+    EXPECT_EQ(page->TextGrid->columnCount(), page->BinGrid->columnCount());
+    EXPECT_EQ(page->TextGrid->rowCount(), page->BinGrid->rowCount());
+    EXPECT_EQ(page->TextGrid->x(), page->BinGrid->width());
+    EXPECT_EQ(page->TextGrid->x() + page->TextGrid->width(), page->Panel6->width());
+    EXPECT_EQ(page->HexLabel->x(), page->BinGrid->width() / 2);
+    EXPECT_EQ(page->TextLabel->x(),
+              page->TextGrid->x() + page->TextGrid->width() / 2 - page->TextLabel->width() / 2);
+    EXPECT_EQ(page->AddressLabel->pos(), QPoint(32, 2));
+    EXPECT_GE(page->Panel2->width(), 200);
+    EXPECT_LE(page->Panel2->width(), 400);
+}
+
+TEST_F(Page, LabelsTabAndInspectorTable)
+{
+    open(RandomBytes(100, 2));
+    for (QLabel* label : {page->AddressLabel, page->HexLabel, page->TextLabel}) {
+        EXPECT_TRUE(label->font().bold());
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+    }
+    EXPECT_EQ(page->AddressLabel->text(), "ADDRESS");
+    EXPECT_EQ(page->HexLabel->text(), "HEX");
+    EXPECT_EQ(page->TextLabel->text(), "TEXT");
+    EXPECT_EQ(page->PageControl2->count(), 1);
+    EXPECT_EQ(page->PageControl2->tabText(0), "Common Types");
+    EXPECT_EQ(page->DataSG->columnCount(), 2);
+    EXPECT_EQ(page->DataSG->rowCount(), 22);
+    EXPECT_EQ(page->DataSG->columnWidth(0), 64);
+    EXPECT_EQ(page->DataSG->columnWidth(1), 400);
+    EXPECT_EQ(page->DataSG->item(0, 0)->text(), "Type");
+    EXPECT_EQ(page->DataSG->item(0, 1)->text(), "Value");
+    EXPECT_EQ(page->DataSG->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(Page, ReadByteGuardsTheEndOfTheFile)
+{
+    open(RandomBytes(70000, 3));
+    EXPECT_EQ(ReadByte(*page, 69999), bytes[69999]);
+    EXPECT_EQ(ReadByte(*page, 0), bytes[0]);
+    EXPECT_EQ(ErrorOf([&] { ReadByte(*page, 70000); }), "assertion failure");
+    EXPECT_EQ(ErrorOf([&] { page->CellByte(0, 0); }), "assertion failure");
+    EXPECT_EQ(page->CellByte(0, 1), bytes[0]);
+}
+
+TEST_F(Page, KeysMoveTheCursorAndTheViewFollows)
+{
+    open(RandomBytes(100000, 4));
+    const int bpr = page->BytesPerRow();
+    const int rows = page->Rows();
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    EXPECT_EQ(page->cursorAddress, 1 + bpr);
+    key(Qt::Key_End);
+    EXPECT_EQ(page->cursorAddress, 2 * bpr - 1);
+    key(Qt::Key_Home);
+    EXPECT_EQ(page->cursorAddress, bpr);
+    EXPECT_EQ(page->topAddress, 0);
+
+    // Down from the last row in view scrolls one row.
+    for (int i = 1; i < rows; ++i)
+        key(Qt::Key_Down);
+    EXPECT_EQ(page->cursorAddress, int64_t{rows} * bpr);
+    EXPECT_EQ(page->topAddress, bpr);
+    EXPECT_EQ(page->ScrollBar1->value(), static_cast<int>(bpr / page->bytesPerUnit));
+
+    // Ctrl+Down moves the view only; once the cursor is out of view the next arrow brings it back.
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(page->topAddress, 4 * bpr);
+    EXPECT_EQ(page->cursorAddress, int64_t{rows} * bpr);
+    for (int i = 3; i < rows; ++i)
+        key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(page->topAddress, int64_t{rows + 1} * bpr);
+    key(Qt::Key_Left);
+    EXPECT_EQ(page->cursorAddress, int64_t{rows} * bpr - 1);
+    EXPECT_EQ(page->topAddress, int64_t{rows - 1} * bpr);
+
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(page->cursorAddress, 99999);
+    EXPECT_EQ(page->topAddress, (99999 / bpr - rows + 1) * bpr);
+    key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_EQ(page->topAddress, 0);
+    // Tab and other keys are swallowed: the focus stays on the grid.
+    key(Qt::Key_Tab);
+    EXPECT_EQ(page->cursorAddress, 0);
+}
+
+TEST_F(Page, MoveToTheLastByteAndAClickPastTheEndIsRefused)
+{
+    open(RandomBytes(100, 5));
+    const int bpr = page->BytesPerRow();
+    page->MoveToAddress(99);
+    EXPECT_EQ(page->topAddress, 99 / bpr * bpr);
+    EXPECT_EQ(page->cursorAddress, 99);
+    const int col = 99 % bpr + 1;
+    EXPECT_EQ(page->BinGrid->currentRow(), 0);
+    EXPECT_EQ(page->BinGrid->currentCol(), col);
+    EXPECT_EQ(page->TextGrid->currentRow(), 0);
+    EXPECT_EQ(page->TextGrid->currentCol(), col);
+
+    if (col < bpr) {
+        click(page->BinGrid, col + 1, 0);
+        EXPECT_EQ(page->cursorAddress, 99);
+    }
+    click(page->BinGrid, 1, 1);
+    EXPECT_EQ(page->cursorAddress, 99);
+    click(page->TextGrid, 1, 0);
+    EXPECT_EQ(page->cursorAddress, page->topAddress);
+    click(page->BinGrid, 0, 0); // the address column never becomes current
+    EXPECT_EQ(page->cursorAddress, page->topAddress);
+}
+
+TEST_F(Page, WheelScrollsThreeRowsPerNotchAndTheScrollBarScrollsByRows)
+{
+    open(RandomBytes(100000, 6));
+    const int bpr = page->BytesPerRow();
+    const QPointF at = page->BinGrid->rect().center();
+    QWheelEvent down(at, page->BinGrid->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page->BinGrid, &down);
+    EXPECT_EQ(page->topAddress, 3 * bpr);
+    EXPECT_EQ(page->cursorAddress, 0);
+
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(page->topAddress, 4 * bpr);
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(page->topAddress, 4 * bpr + page->BytesPerScreen());
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(page->topAddress, 99999 / bpr * bpr);
+    EXPECT_EQ(page->ScrollBar1->value(), static_cast<int>(static_cast<double>(page->topAddress) / page->bytesPerUnit));
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(page->topAddress, 0);
+    EXPECT_EQ(page->cursorAddress, 0);
+}
+
+TEST_F(Page, DraggingTheThumbOfAHugeFileMovesByWholeRows)
+{
+    const int64_t tebi = int64_t{1} << 40;
+    openPath(dir.sparse("huge.bin", tebi, tebi - 1, {0x77}));
+    const int bpr = page->BytesPerRow();
+    page->ScrollBar1->setSliderDown(true);
+    page->ScrollBar1->setSliderPosition(500000);
+    const auto target = static_cast<int64_t>(500000 * page->bytesPerUnit);
+    EXPECT_EQ(page->topAddress % bpr, 0);
+    EXPECT_LE(page->topAddress, target);
+    EXPECT_GT(page->topAddress, target - bpr);
+    const int64_t dragged = page->topAddress;
+    page->ScrollBar1->setSliderDown(false);
+    EXPECT_EQ(page->topAddress, dragged);
+
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(page->topAddress, (tebi - 1) / bpr * bpr);
+    page->MoveToAddress(tebi - 1);
+    EXPECT_EQ(page->CellText(0, static_cast<int>((tebi - 1) % bpr) + 1, true).length, 2);
+    EXPECT_EQ(ReadByte(*page, tebi - 1), 0x77);
+}
+
+TEST_F(Page, CellsPaintTheirColoursAndBlanksPastTheEnd)
+{
+    open(RandomBytes(100, 7));
+    page->MoveToAddress(99);
+    QApplication::processEvents();
+    const int col = 99 % page->BytesPerRow() + 1;
+    const QPalette& colours = page->BinGrid->palette();
+    EXPECT_EQ(pixel(page->BinGrid, 0, 0), QColor(224, 240, 240));
+    EXPECT_EQ(pixel(page->BinGrid, 0, 3), QColor(224, 240, 240));
+    EXPECT_EQ(pixel(page->TextGrid, 0, 0), QColor(Qt::white));
+    EXPECT_EQ(pixel(page->BinGrid, col, 0), colours.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(pixel(page->TextGrid, col, 0), colours.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(pixel(page->BinGrid, 1, 1), colours.color(QPalette::Active, QPalette::Base));
+    if (col > 1) {
+        EXPECT_EQ(pixel(page->BinGrid, col - 1, 0), colours.color(QPalette::Active, QPalette::Base));
+    }
+
+    EXPECT_EQ(std::string(page->CellText(1, 0, true).chars.data(), 17),
+              QString("00000000 %1")
+                  .arg(static_cast<qulonglong>(page->topAddress + page->BytesPerRow()), 8, 16, QChar('0'))
+                  .toUpper()
+                  .toStdString());
+    EXPECT_EQ(page->CellText(1, 1, true).length, 0);
+}
+
+TEST_F(Page, DrawGridCellPaintsIntoAnOffscreenImage)
+{
+    open({0x41, 0x0A, 0xE0});
+    QImage image(200, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    const QRect address(0, 0, 126, 16);
+    page->DrawGridCell(painter, 0, 0, address, CellState{true, false, false}, true);
+    page->DrawGridCell(painter, 2, 0, QRect(130, 0, 18, 16), CellState{}, true);
+    page->DrawGridCell(painter, 5, 0, QRect(150, 0, 18, 16), CellState{}, false);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(125, 15), QColor(224, 240, 240));
+    EXPECT_EQ(image.pixelColor(147, 15), page->BinGrid->palette().color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(image.pixelColor(167, 15), page->BinGrid->palette().color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(image.pixelColor(170, 15), QColor(Qt::black)); // nothing outside the cells
+}
+
+// A block I/O stand-in over a file of 1 MiB whose bytes past the first window cannot be read.
+namespace failing {
+int64_t position = 0;
+bool failReads = true;
+int open(const char*, int, int) { return 3; }
+int64_t seek(int, int64_t offset, int origin)
+{
+    position = origin == 2 ? (int64_t{1} << 20) + offset : offset;
+    return position;
+}
+int read(int, void* buffer, unsigned count)
+{
+    if (failReads && position >= 0x10000)
+        return -1;
+    std::fill_n(static_cast<uint8_t*>(buffer), count, uint8_t{0x33});
+    return static_cast<int>(count);
+}
+int write(int, const void*, unsigned) { return -1; }
+int close(int) { return 0; }
+int commit(int) { return 0; }
+} // namespace failing
+
+TEST_F(Page, UnreadableBytesPaintBlankAndTheTextIsShownOnceAfterThePaint)
+{
+    std::vector<util::Message> boxes;
+    util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    const DllLoader library(failing::seek, failing::read, failing::write, failing::open, failing::close,
+                            failing::commit);
+    openPath("stand-in", QSize(1000, 700), library);
+    EXPECT_TRUE(boxes.empty());
+
+    page->MoveToAddress(0x20000);
+    page->BinGrid->repaint();
+    EXPECT_TRUE(boxes.empty()); // never from inside the paint
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "file read error");
+    EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
+    EXPECT_EQ(pixel(page->BinGrid, 1, 0), page->BinGrid->palette().color(QPalette::Active, QPalette::Base));
+
+    // Failing again: no second box until a paint has succeeded.
+    page->BinGrid->repaint();
+    page->TextGrid->repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(boxes.size(), 1u);
+
+    page->MoveToAddress(0);
+    page->BinGrid->repaint();
+    page->TextGrid->repaint();
+    page->MoveToAddress(0x30000);
+    page->BinGrid->repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(boxes.size(), 2u);
+    page->MoveToAddress(0);
+    page->BinGrid->repaint();
+    page->TextGrid->repaint();
+    QApplication::processEvents();
+}
+
+} // namespace
