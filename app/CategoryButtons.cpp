@@ -92,12 +92,24 @@ QRect CategoryButtons::markRect(int category) const
 }
 
 // Blocks flow left to right and wrap; every block is as wide as its row of buttons.
+// The scroll bar takes room only when the blocks do not fit without it.
 void CategoryButtons::relayout()
+{
+    const int full = width() - 2 * Margin;
+    if (flow(full) > height())
+        flow(full - verticalScrollBar()->sizeHint().width());
+    verticalScrollBar()->setRange(0, std::max(0, contentHeight - viewport()->height()));
+    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setSingleStep(ButtonHeight / 2);
+    viewport()->update();
+}
+
+int CategoryButtons::flow(int available)
 {
     QFont bold = font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
-    const int available = std::max(1, viewport()->width() - 2 * Margin);
+    available = std::max(1, available);
     int x = Margin, y = Margin, lineHeight = 0;
     for (Category& c : categories) {
         const int headerWidth = 2 + MarkSize + 4 + metrics.horizontalAdvance(c.caption) + 4;
@@ -121,10 +133,7 @@ void CategoryButtons::relayout()
         lineHeight = std::max(lineHeight, height);
     }
     contentHeight = y + lineHeight + Margin;
-    verticalScrollBar()->setRange(0, std::max(0, contentHeight - viewport()->height()));
-    verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setSingleStep(ButtonHeight / 2);
-    viewport()->update();
+    return contentHeight;
 }
 
 QPoint CategoryButtons::contentPoint(QPoint viewportPoint) const

@@ -71,6 +71,8 @@ private:
     using Hit = std::pair<int, int>; // category, item; item -1 is the header
 
     void relayout();
+    // Places the blocks within the given width; returns the height they need.
+    int flow(int available);
     Hit hitAt(QPoint viewportPoint) const;
     QPoint contentPoint(QPoint viewportPoint) const;
 

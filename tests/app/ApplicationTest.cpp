@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/Mainform.h"
 #include "app/Startup.h"
+#include "banner/DefaultSeams.h"
 #include "file/File64.h"
 #include "util/Error.h"
 #include "util/Messages.h"
@@ -91,6 +92,7 @@ TEST(Startup, TitlesTheApplicationAndReportsAMissingLibraryInAnErrorBox)
 {
     std::vector<util::Message> boxes;
     util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    const banner::ScopedSeams offline([] { return banner::Seams{}; });
     const std::unique_ptr<TBEForm> form = StartByteloom();
     EXPECT_EQ(QApplication::applicationName(), "Byteloom 2.0");
     EXPECT_EQ(form->windowTitle(), "Byteloom 2.0");

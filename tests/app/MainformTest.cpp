@@ -1,5 +1,7 @@
 #include "app/CategoryButtons.h"
 #include "app/Mainform.h"
+#include "banner/BannerView.h"
+#include "banner/DefaultSeams.h"
 #include "page/Page_form.h"
 #include "support/TempFiles.h"
 #include "util/Messages.h"
@@ -57,6 +59,7 @@ protected:
     std::vector<util::Message> boxes;
     int beeps = 0;
     util::ScopedMessageSeam seam;
+    banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
     QStringList chosen;
     int dialogRuns = 0;
