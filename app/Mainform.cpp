@@ -3,6 +3,7 @@
 #include "app/CategoryButtons.h"
 #include "file/SizeProbe.h"
 #include "page/Page_form.h"
+#include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
 
@@ -229,6 +230,8 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
 
 void TBEForm::CategoryButtons1Categories0Items0Click()
 {
+    if (search::SearchRunning())
+        return; // the page searched must outlive its search
     const int active = FilePages->currentIndex();
     if (active < 0)
         return;
@@ -245,11 +248,11 @@ void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 
 void TBEForm::CategoryButtons1Categories1Items1Click() {}
 
-void TBEForm::CategoryButtons1Categories2Items0Click() {}
+void TBEForm::CategoryButtons1Categories2Items0Click() { search::FindCommand(*this); }
 
-void TBEForm::CategoryButtons1Categories2Items1Click() {}
+void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*this); }
 
-void TBEForm::CategoryButtons1Categories2Items2Click() {}
+void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
 void TBEForm::CategoryButtons1Categories3Items0Click() {}
 

@@ -41,6 +41,12 @@ QIcon MagnifierIcon()
 
 } // namespace
 
+TFindForm::~TFindForm()
+{
+    if (FindForm == this)
+        FindForm = nullptr;
+}
+
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Find String");

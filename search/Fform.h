@@ -15,6 +15,7 @@ class TFindForm : public QDialog {
     Q_OBJECT
 public:
     explicit TFindForm(QWidget* parent = nullptr);
+    ~TFindForm() override;
 
     QLabel* Label1;
     QLabel* Label2;

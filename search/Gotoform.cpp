@@ -10,6 +10,12 @@
 
 TGTForm* GTForm = nullptr;
 
+TGTForm::~TGTForm()
+{
+    if (GTForm == this)
+        GTForm = nullptr;
+}
+
 TGTForm::TGTForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Goto Address");

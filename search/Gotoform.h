@@ -16,6 +16,7 @@ class TGTForm : public QDialog {
     Q_OBJECT
 public:
     explicit TGTForm(QWidget* parent = nullptr);
+    ~TGTForm() override;
 
     QPushButton* BitBtn1; // OK, the default button
     QLineEdit* HexEdit;

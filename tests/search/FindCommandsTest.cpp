@@ -1,0 +1,311 @@
+// The Find, Next and Goto commands on a real main window with open pages,
+// headless; the dialogs are answered by the user's clicks from a timer.
+
+#include "app/Mainform.h"
+#include "page/Page_form.h"
+#include "search/FindCommands.h"
+#include "search/Fform.h"
+#include "search/Gotoform.h"
+#include "search/RadioGroup.h"
+#include "support/TempFiles.h"
+#include "util/Messages.h"
+
+#include "Typing.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <sys/types.h>
+#include <unistd.h>
+
+using testing_support::TempDir;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+class FindCommands : public testing::Test {
+protected:
+    FindCommands()
+        : seam(util::MessageSeam{[this](const util::Message& m) { events.push_back("box: " + m.text.toStdString()); },
+                                 [this] { events.push_back("beep"); }})
+    {
+        search::CreateSearchDialogs(&form);
+        form.OpenDialog1 = [this] { return chosen; };
+    }
+
+    TPageForm* open(const std::string& path)
+    {
+        chosen = {QString::fromStdString(path)};
+        form.CategoryButtons1Categories0Items1Click();
+        return form.activePage();
+    }
+    TPageForm* open(const Bytes& bytes) { return open(dir.write("f" + std::to_string(++files), bytes)); }
+
+    // Find, with the dialog filled in and left by Search (or Cancel) as a user would.
+    void find(const QString& hex, int startItem, bool search = true)
+    {
+        QTimer::singleShot(0, [=, this] {
+            Clear(FindForm->HexEdit);
+            Type(FindForm->HexEdit, hex);
+            FindForm->StartPositionRG->setItemIndex(startItem);
+            (search ? FindForm->SearchBtn : FindForm->CancelBtn)->click();
+        });
+        form.CategoryButtons1Categories2Items0Click();
+    }
+    void next() { form.CategoryButtons1Categories2Items1Click(); }
+
+    // Goto, with the hex field typed in (unless null) and the dialog left by Enter
+    // (OK while it is enabled) and then, if it is still open, by Esc.
+    void gotoAddress(const char16_t* hex)
+    {
+        QTimer::singleShot(0, [=, this] {
+            if (hex) {
+                Clear(GTForm->HexEdit);
+                Type(GTForm->HexEdit, QString::fromUtf16(hex));
+            }
+            gotoOkEnabled = GTForm->BitBtn1->isEnabled();
+            QTest::keyClick(GTForm->HexEdit, Qt::Key_Return);
+            if (GTForm->isVisible())
+                QTest::keyClick(GTForm->HexEdit, Qt::Key_Escape);
+        });
+        form.CategoryButtons1Categories2Items2Click();
+    }
+
+    TempDir dir;
+    std::vector<std::string> events;
+    util::ScopedMessageSeam seam;
+    TBEForm form;
+    QStringList chosen;
+    int files = 0;
+    bool gotoOkEnabled = false;
+};
+
+const std::vector<std::string> NotFound = {"beep", "box: Search string is not found."};
+
+Bytes ZerosWith(size_t size, size_t at, const Bytes& inside)
+{
+    Bytes bytes(size, 0);
+    std::copy(inside.begin(), inside.end(), bytes.begin() + static_cast<long>(at));
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(FindCommands, FindThenNextStepThroughOverlappingMatches)
+{
+    TPageForm* page = open(Bytes{0x41, 0x41, 0x41, 0x41});
+    find(QStringLiteral("4141"), 0);
+    EXPECT_EQ(page->cursorAddress, 0);
+    next();
+    EXPECT_EQ(page->cursorAddress, 1);
+    next();
+    EXPECT_EQ(page->cursorAddress, 2);
+    EXPECT_TRUE(events.empty());
+    next();
+    EXPECT_EQ(page->cursorAddress, 2);
+    EXPECT_EQ(events, NotFound);
+}
+
+TEST_F(FindCommands, FindMovesThePageSoTheMatchLeadsItsRow)
+{
+    TPageForm* page = open(ZerosWith(100000, 70001, {0xDE, 0xAD, 0xBE, 0xEF}));
+    find(QStringLiteral("de ad be ef"), 0);
+    EXPECT_EQ(page->cursorAddress, 70001);
+    EXPECT_EQ(page->topAddress, page->RowOfAddress(70001) * page->BytesPerRow());
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(form.FilePages->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FindCommands, FromCurrentPositionIncludesTheCursorAndNeverWraps)
+{
+    TPageForm* page = open(ZerosWith(5000, 100, {1, 2}));
+    page->MoveToAddress(100);
+    find(QStringLiteral("0102"), 1);
+    EXPECT_EQ(page->cursorAddress, 100);
+    page->MoveToAddress(101);
+    find(QStringLiteral("0102"), 1);
+    EXPECT_EQ(page->cursorAddress, 101);
+    EXPECT_EQ(events, NotFound);
+    events.clear();
+    next();
+    EXPECT_EQ(events, NotFound);
+    events.clear();
+    find(QStringLiteral("0102"), 0);
+    EXPECT_EQ(page->cursorAddress, 100);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(FindCommands, NotFoundBeepsThenSaysSoAndLeavesThePage)
+{
+    TPageForm* page = open(ZerosWith(3000, 0, {0xDE, 0xAD, 0xBE}));
+    page->MoveToAddress(1000);
+    find(QStringLiteral("DEADBEEF"), 0);
+    EXPECT_EQ(events, NotFound);
+    EXPECT_EQ(page->cursorAddress, 1000);
+    EXPECT_TRUE(form.FilePages->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FindCommands, CancelAndTheSilentCasesDoNothing)
+{
+    TPageForm* page = open(Bytes{0x41, 0x42, 0x41, 0x42});
+    page->MoveToAddress(1);
+    find(QStringLiteral("41"), 0, false); // Cancel
+    EXPECT_EQ(page->cursorAddress, 1);
+
+    find(QStringLiteral(""), 1); // empty pattern: the page goes to the start position
+    EXPECT_EQ(page->cursorAddress, 1);
+    next(); // empty pattern text
+    EXPECT_EQ(page->cursorAddress, 1);
+
+    find(QStringLiteral("42"), 0);
+    EXPECT_EQ(page->cursorAddress, 1);
+    page->MoveToAddress(3);
+    next(); // on the last byte
+    EXPECT_EQ(page->cursorAddress, 3);
+
+    page->MoveToAddress(0);
+    find(QStringLiteral("4x"), 0, false); // rejected text disables Search; Next does nothing
+    ASSERT_FALSE(FindForm->SearchBtn->isEnabled());
+    next();
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_TRUE(events.empty());
+
+    find(QStringLiteral(""), 0);
+    EXPECT_EQ(page->cursorAddress, 0);
+}
+
+TEST_F(FindCommands, NothingHappensWithoutAPage)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = FindForm->isVisible() || GTForm->isVisible();
+        FindForm->reject();
+        GTForm->reject();
+    });
+    form.CategoryButtons1Categories2Items0Click();
+    form.CategoryButtons1Categories2Items1Click();
+    form.CategoryButtons1Categories2Items2Click();
+    QApplication::processEvents();
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(FindCommands, GotoMovesToTheAddress)
+{
+    TPageForm* page = open(Bytes(8192, 7));
+    gotoAddress(u"1 2F4");
+    EXPECT_TRUE(gotoOkEnabled);
+    EXPECT_EQ(page->cursorAddress, 0x12F4);
+    EXPECT_EQ(page->topAddress, page->RowOfAddress(0x12F4) * page->BytesPerRow());
+    EXPECT_EQ(GTForm->MaxAddress, 8191);
+
+    gotoAddress(u"2000"); // past the end: refused, the dialog only cancels
+    EXPECT_FALSE(gotoOkEnabled);
+    EXPECT_EQ(page->cursorAddress, 0x12F4);
+}
+
+TEST_F(FindCommands, GotoJudgesTheKeptTextAgainForEachFile)
+{
+    TPageForm* large = open(Bytes(8192, 7));
+    gotoAddress(u"1800");
+    EXPECT_EQ(large->cursorAddress, 0x1800);
+
+    TPageForm* small = open(Bytes(4096, 9));
+    ASSERT_NE(small, large);
+    gotoAddress(nullptr); // the kept «1800» lies past this file's end
+    EXPECT_FALSE(gotoOkEnabled);
+    EXPECT_EQ(small->cursorAddress, 0);
+
+    form.FilePages->setCurrentIndex(0);
+    gotoAddress(nullptr); // and fits the larger file again
+    EXPECT_TRUE(gotoOkEnabled);
+    EXPECT_EQ(large->cursorAddress, 0x1800);
+}
+
+// A long search: progress in the status bar, every command and the page's
+// close refused, Esc stops it without a word and without moving the page.
+TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
+{
+    TPageForm* page = open(dir.sparse("huge", int64_t{64} << 30));
+    page->MoveToAddress(5);
+    form.show();
+    bool running = false, tabsEnabled = true, dialogShown = false, active = false;
+    QString progress;
+    int tabs = 0;
+    QTimer::singleShot(search::ProgressDelayMs + 300, [&] {
+        running = search::SearchRunning();
+        tabsEnabled = form.FilePages->isEnabled();
+        progress = form.StatusBar1->currentMessage();
+        // Had a command started, its dialog would be open here; it is closed again.
+        QTimer::singleShot(0, [&] {
+            dialogShown = GTForm->isVisible() || FindForm->isVisible();
+            GTForm->reject();
+            FindForm->reject();
+        });
+        QApplication::setActiveWindow(&form); // the find dialog was active; shortcuts need this one
+        active = QApplication::activeWindow() == &form;
+        QWidget* focus = form.focusWidget() ? form.focusWidget() : &form;
+        QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier); // Close
+        QTest::keyClick(focus, Qt::Key_G, Qt::ControlModifier); // Goto
+        form.CategoryButtons1Categories2Items2Click(); // Goto
+        form.CategoryButtons1Categories0Items0Click(); // Close
+        tabs = form.FilePages->count();
+        QTest::keyClick(focus, Qt::Key_Escape);
+    });
+    find(QStringLiteral("01"), 1);
+    QApplication::processEvents();
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(active);
+    EXPECT_FALSE(tabsEnabled);
+    EXPECT_TRUE(progress.startsWith("Searching: ")) << progress.toStdString();
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(tabs, 1);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(page->cursorAddress, 5);
+    EXPECT_FALSE(search::SearchRunning());
+    EXPECT_TRUE(form.FilePages->isEnabled());
+    EXPECT_TRUE(form.StatusBar1->currentMessage().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FindCommands, ClosingTheWindowStopsTheSearchFirst)
+{
+    TPageForm* page = open(dir.sparse("huge", int64_t{64} << 30));
+    form.show();
+    bool visibleAfterClose = false;
+    QTimer::singleShot(200, [&] {
+        form.close();
+        visibleAfterClose = form.isVisible();
+    });
+    find(QStringLiteral("01"), 0);
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_TRUE(events.empty());
+    QApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+}
+
+// The file shrank under the page: the read error ends the command and is passed
+// on to the general error handler, with the tabs and the cursor restored.
+TEST_F(FindCommands, AReadErrorEndsTheSearchAndRestoresTheWindow)
+{
+    const std::string path = dir.write("shrinks", Bytes(3 << 20, 0));
+    TPageForm* page = open(path);
+    ASSERT_EQ(truncate(path.c_str(), 1000), 0);
+    try {
+        find(QStringLiteral("01"), 0);
+        FAIL() << "no error";
+    } catch (const util::Error& e) {
+        EXPECT_STREQ(e.what(), "file read error");
+    }
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_FALSE(search::SearchRunning());
+    EXPECT_TRUE(form.FilePages->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
