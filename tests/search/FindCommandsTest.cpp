@@ -10,6 +10,7 @@
 #include "support/TempFiles.h"
 #include "util/Messages.h"
 
+#include "Shots.h"
 #include "Typing.h"
 
 #include <QApplication>
@@ -242,6 +243,7 @@ TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
         running = search::SearchRunning();
         tabsEnabled = form.FilePages->isEnabled();
         progress = form.StatusBar1->currentMessage();
+        SaveShot(form, "search-progress.png");
         // Had a command started, its dialog would be open here; it is closed again.
         QTimer::singleShot(0, [&] {
             dialogShown = GTForm->isVisible() || FindForm->isVisible();

@@ -3,6 +3,7 @@
 
 #include "search/Fform.h"
 #include "search/RadioGroup.h"
+#include "Shots.h"
 #include "Typing.h"
 
 #include <QLabel>
@@ -161,13 +162,12 @@ TEST_F(FindFormTest, KeepsTheLimitsOfBothFieldsEqual)
 // Pictures of the dialog for a person to look at, when a folder is given.
 TEST_F(FindFormTest, Screenshots)
 {
-    const QByteArray dir = qgetenv("BYTELOOM_SHOT_DIR");
-    if (dir.isEmpty())
+    if (!ShotsWanted())
         GTEST_SKIP() << "BYTELOOM_SHOT_DIR not set";
     Type(form.TextEdit, QStringLiteral("Hello"));
     form.StartPositionRG->setItemIndex(1);
-    ASSERT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/find-valid.png"));
+    ASSERT_TRUE(SaveShot(form, "find-valid.png"));
     Clear(form.HexEdit);
     Type(form.HexEdit, QStringLiteral("48 65 6G"));
-    ASSERT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/find-rejected.png"));
+    ASSERT_TRUE(SaveShot(form, "find-rejected.png"));
 }

@@ -3,6 +3,7 @@
 
 #include "search/Gotoform.h"
 
+#include "Shots.h"
 #include "Typing.h"
 
 #include <QLabel>
@@ -156,12 +157,11 @@ TEST_F(GotoFormTest, EnterGoesOnlyWhileOkIsEnabledAndEscCancels)
 
 TEST_F(GotoFormTest, Screenshots)
 {
-    const QByteArray dir = qgetenv("BYTELOOM_SHOT_DIR");
-    if (dir.isEmpty())
+    if (!ShotsWanted())
         GTEST_SKIP() << "BYTELOOM_SHOT_DIR not set";
     form.MaxAddress = 4095;
     Type(form.HexEdit, QStringLiteral("FFF"));
-    ASSERT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/goto-valid.png"));
+    ASSERT_TRUE(SaveShot(form, "goto-valid.png"));
     Type(form.HexEdit, QStringLiteral("0"));
-    ASSERT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/goto-rejected.png"));
+    ASSERT_TRUE(SaveShot(form, "goto-rejected.png"));
 }
