@@ -62,7 +62,11 @@ void Grid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
-    painter.fillRect(area, palette().base());
+    // The owner paints every cell; only the rest of the widget is filled here.
+    const QRect cells(0, 0, geometry_.totalWidth(), geometry_.rowCount() * geometry_.rowHeight());
+    const QRegion bare = onDrawCell ? QRegion(area).subtracted(QRegion(cells)) : QRegion(area);
+    for (const QRect& r : bare)
+        painter.fillRect(r, palette().base());
     painter.setFont(font());
     int firstCol, lastCol, firstRow, lastRow;
     geometry_.cellsIn(area, firstCol, lastCol, firstRow, lastRow);

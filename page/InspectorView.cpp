@@ -1,3 +1,120 @@
 #include "page/InspectorView.h"
 
-void RefreshInspector(TPageForm&, int64_t) {}
+#include "page/Inspector.h"
+#include "page/Page_form.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+namespace {
+
+const QColor FixedColour(224, 240, 240); // 15790304
+const QColor TextColour(0, 0, 128);      // navy
+constexpr int RowHeight = 16;
+
+// A cell shows one line: the ctime text keeps its line feed, which would otherwise
+// push the text out of a 16-pixel row.
+class OneLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The delegate has already turned line feeds into line separators.
+        while (option->text.endsWith(QChar::LineSeparator) || option->text.endsWith(QLatin1Char('\n')))
+            option->text.chop(1);
+    }
+};
+
+// The cell at row and col, made with the look of its place when it is missing:
+// column 0 and row 0 are fixed cells, the values can be selected.
+QTableWidgetItem* Cell(QTableWidget& grid, int row, int col)
+{
+    QTableWidgetItem* item = grid.item(row, col);
+    if (!item) {
+        item = new QTableWidgetItem;
+        if (row == 0 || col == 0) {
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setBackground(FixedColour);
+        } else {
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        }
+        grid.setItem(row, col, item);
+    }
+    return item;
+}
+
+// Each cell asks for its own repaint, which costs more than its text; while this
+// lives those requests are dropped, and one repaint of the whole table follows.
+class RepaintOnce {
+public:
+    explicit RepaintOnce(QWidget* widget_) : widget(widget_) { widget->setUpdatesEnabled(false); }
+    ~RepaintOnce() { widget->setUpdatesEnabled(true); }
+    RepaintOnce(const RepaintOnce&) = delete;
+    RepaintOnce& operator=(const RepaintOnce&) = delete;
+
+private:
+    QWidget* widget;
+};
+
+} // namespace
+
+void SetUpInspector(QTableWidget& grid)
+{
+    grid.setColumnCount(2);
+    grid.setRowCount(InspectorRowCount + 1);
+    Cell(grid, 0, 0)->setText(QStringLiteral("Type"));
+    Cell(grid, 0, 1)->setText(QStringLiteral("Value"));
+    for (int row = 1; row <= InspectorRowCount; ++row)
+        for (int col = 0; col < 2; ++col)
+            Cell(grid, row, col);
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setSelectionMode(QAbstractItemView::ContiguousSelection);
+    grid.setWordWrap(false);
+    grid.setItemDelegate(new OneLineDelegate(&grid));
+
+    QPalette palette = grid.palette();
+    palette.setColor(QPalette::Text, TextColour);
+    grid.setPalette(palette);
+
+    // Row 0 is shown by the header, which stays in view and resizes the columns.
+    grid.setRowHidden(0, true);
+    grid.setHorizontalHeaderLabels({grid.item(0, 0)->text(), grid.item(0, 1)->text()});
+    QHeaderView* columns = grid.horizontalHeader();
+    columns->show();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setStretchLastSection(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setHighlightSections(false);
+    columns->setFixedHeight(RowHeight);
+    columns->setStyleSheet(QStringLiteral(
+        "QHeaderView::section { background-color: rgb(224, 240, 240); color: navy;"
+        " border: none; border-right: 1px solid silver; border-bottom: 1px solid silver;"
+        " padding-left: 2px; }"));
+    grid.setColumnWidth(0, 64);
+    grid.setColumnWidth(1, 400);
+
+    QHeaderView* rows = grid.verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(RowHeight);
+    rows->setDefaultSectionSize(RowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+void RefreshInspector(TPageForm& page, int64_t address)
+{
+    const InspectorSample sample =
+        TakeInspectorSample([&page](int64_t offset) { return ReadByte(page, offset); }, address);
+    const InspectorRows rows = InspectorRowsOf(sample, QLocale());
+    QTableWidget& grid = *page.DataSG;
+    const RepaintOnce repaint(grid.viewport());
+    for (int row = 1; row <= InspectorRowCount; ++row) {
+        const InspectorRow& r = rows[static_cast<size_t>(row - 1)];
+        Cell(grid, row, 0)->setText(QLatin1String(r.name));
+        Cell(grid, row, 1)->setText(r.text);
+    }
+}

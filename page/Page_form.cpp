@@ -1,5 +1,6 @@
 #include "page/Page_form.h"
 
+#include "page/CellTiles.h"
 #include "page/DeferredError.h"
 #include "page/InspectorView.h"
 
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QStaticText>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -30,14 +30,9 @@ const QColor AddressBackground(224, 240, 240);
 const QColor AddressText(0, 0, 128);
 const QColor LabelColour(128, 0, 0);
 
-QString ToQString(const pageview::CellText& text, bool glyphs)
+QString ToQString(const pageview::CellText& text)
 {
-    QString s(text.length, QChar(' '));
-    for (int i = 0; i < text.length; ++i) {
-        const auto byte = static_cast<uint8_t>(text.chars[static_cast<size_t>(i)]);
-        s[i] = glyphs ? QChar(pageview::GlyphOf(byte)) : QChar(byte);
-    }
-    return s;
+    return QString::fromLatin1(text.chars.data(), text.length);
 }
 
 void ZeroMargins(QLayout* layout)
@@ -47,31 +42,6 @@ void ZeroMargins(QLayout* layout)
 }
 
 } // namespace
-
-// The laid-out texts of every byte in one font, so painting a cell shapes no text.
-class CellGlyphs {
-public:
-    explicit CellGlyphs(const QFont& font_) : font(font_)
-    {
-        for (int b = 0; b < 256; ++b) {
-            prepare(hex[static_cast<size_t>(b)], pageview::ByteText(static_cast<uint8_t>(b), true));
-            prepare(character[static_cast<size_t>(b)], pageview::ByteText(static_cast<uint8_t>(b), false));
-        }
-    }
-
-    const QFont font;
-    std::array<QStaticText, 256> hex;
-    std::array<QStaticText, 256> character;
-
-private:
-    void prepare(QStaticText& text, const pageview::CellText& cell)
-    {
-        text.setText(ToQString(cell, true));
-        text.setTextFormat(Qt::PlainText);
-        text.setPerformanceHint(QStaticText::AggressiveCaching);
-        text.prepare(QTransform(), font);
-    }
-};
 
 TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library) : QWidget(tabSheet)
 {
@@ -178,16 +148,7 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     setVisible(true);
     Panel3Resize();
 
-    DataSG->setColumnCount(2);
-    DataSG->setRowCount(22);
-    DataSG->horizontalHeader()->hide();
-    DataSG->verticalHeader()->hide();
-    DataSG->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DataSG->setColumnWidth(0, 64);
-    DataSG->setColumnWidth(1, 400);
-    DataSG->verticalHeader()->setDefaultSectionSize(16);
-    DataSG->setItem(0, 0, new QTableWidgetItem(QStringLiteral("Type")));
-    DataSG->setItem(0, 1, new QTableWidgetItem(QStringLiteral("Value")));
+    SetUpInspector(*DataSG);
     RefreshInspector(*this, 0);
 }
 
@@ -413,32 +374,26 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
         text = colours.color(QPalette::Active, QPalette::Text);
         break;
     }
-    canvas.fillRect(rect, background);
-    canvas.setPen(text);
-
+    if (col == 0 || !byteCell)
+        canvas.fillRect(rect, background);
     if (col == 0) {
-        if (hexGrid) {
-            canvas.save();
-            canvas.setClipRect(rect, Qt::IntersectClip);
+        canvas.setPen(text);
+        // Clipped to the cell by drawText itself when the font is too wide for it.
+        if (hexGrid)
             canvas.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                            ToQString(pageview::AddressText(address), false));
-            canvas.restore();
-        }
+                            ToQString(pageview::AddressText(address)));
         return;
     }
     if (!byteCell)
         return;
-    if (!glyphs || glyphs->font != canvas.font())
-        glyphs = std::make_unique<CellGlyphs>(canvas.font());
-    const QStaticText& cell = hexGrid ? glyphs->hex[byte] : glyphs->character[byte];
-    if (cell.size().width() <= rect.width() && cell.size().height() <= rect.height() + 2) {
-        canvas.drawStaticText(rect.topLeft(), cell);
-    } else {
-        canvas.save();
-        canvas.setClipRect(rect, Qt::IntersectClip);
-        canvas.drawStaticText(rect.topLeft(), cell);
-        canvas.restore();
+    // Asked once per painter: its font is a new copy for each one.
+    if (!canvas.font().isCopyOf(tileFont)) {
+        tileFont = canvas.font();
+        tileFontKey = tileFont.key();
+        tileRatio = canvas.device() ? canvas.device()->devicePixelRatioF() : 1.0;
     }
+    canvas.drawImage(rect.topLeft(),
+                     CellTiles::Tile(canvas, tileFontKey, tileRatio, rect.size(), background, text, hexGrid, byte));
 }
 
 void TPageForm::BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, CellState state)

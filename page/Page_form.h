@@ -8,13 +8,14 @@
 #include "page/Grid.h"
 #include "page/PageView.h"
 
+#include <QFont>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class CellGlyphs;
 class QLabel;
 class QScrollBar;
 class QSplitter;
@@ -87,7 +88,10 @@ private:
     void PlaceChildren();
 
     pageview::GridLayout layout;
-    std::unique_ptr<CellGlyphs> glyphs;
+    // The font the byte tiles were last asked for, and its key.
+    QFont tileFont;
+    QString tileFontKey;
+    qreal tileRatio = 1.0;
     int scrollWheelAngle = 0;
     int lastThumbPosition = 0;
     // A byte that failed while painting: its text is shown once after the paint, and

@@ -1,0 +1,96 @@
+// Time from process start to the main window's first paint, Byteloom against an
+// empty Qt main window built beside it; the median of several runs each.
+
+#include "Summary.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <limits.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::string Folder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    std::string path(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    return path.substr(0, path.find_last_of('/'));
+}
+
+// Milliseconds from spawning the program to its "painted" line, or -1.
+double TimeToFirstPaint(const std::string& program)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (spawned != 0) {
+        close(pipeFds[0]);
+        return -1;
+    }
+    std::string output;
+    char buffer[64];
+    double ms = -1;
+    ssize_t n;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        output.append(buffer, static_cast<size_t>(n));
+        if (output.find("painted") != std::string::npos) {
+            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            break;
+        }
+    }
+    close(pipeFds[0]);
+    int status;
+    waitpid(pid, &status, 0);
+    return ms;
+}
+
+double Median(const std::string& program, int runs)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double ms = TimeToFirstPaint(program);
+        if (ms < 0)
+            return -1;
+        times.push_back(ms);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main()
+{
+    const std::string folder = Folder();
+    constexpr int Runs = 9;
+    // One run of each first, so both start with warm caches.
+    TimeToFirstPaint(folder + "/startup_byteloom");
+    TimeToFirstPaint(folder + "/startup_minimal");
+    const double byteloom = Median(folder + "/startup_byteloom", Runs);
+    const double minimal = Median(folder + "/startup_minimal", Runs);
+    if (byteloom < 0 || minimal < 0) {
+        std::fprintf(stderr, "a start-up probe did not paint\n");
+        return 1;
+    }
+    std::printf("first paint: Byteloom %.1f ms, empty Qt main window %.1f ms\n", byteloom, minimal);
+    Summary("startup_vs_qt_minimal", byteloom / minimal, "x");
+    return 0;
+}
