@@ -74,10 +74,11 @@ TEST(AboutCommand, EachUseMakesANewDialogThatIsGoneAfterwards)
     std::vector<QPointer<QDialog>> seen;
     auto pressOkSoon = [&seen] {
         QTimer::singleShot(0, [&seen] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            seen.emplace_back(dialog);
-            dialog->findChild<QPushButton*>()->click();
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<TAboutDialog*>(window); dialog && dialog->isVisible()) {
+                    seen.emplace_back(dialog);
+                    dialog->BitBtn1->click();
+                }
         });
     };
     pressOkSoon();

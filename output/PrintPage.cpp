@@ -1,0 +1,44 @@
+#include "output/PrintPage.h"
+
+#include "page/Grid.h"
+#include "page/Page_form.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+
+util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid)
+{
+    util::Bitmap image(grid.width(), grid.height());
+    QPainter canvas(&image.image());
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int col = 0; col < grid.columnCount(); ++col) {
+            // The grids have fixed columns only, no fixed rows.
+            const CellState state{col < grid.fixedColumns(), false, false};
+            page.DrawGridCell(canvas, col, row, grid.cellRect(col, row), state, hexGrid);
+        }
+    return image;
+}
+
+util::Bitmap RenderView(TPageForm& page)
+{
+    const Grid& hex = *page.BinGrid;
+    const Grid& text = *page.TextGrid;
+    util::Bitmap view(hex.width() + text.width(), std::max(hex.height(), text.height()));
+    const util::Bitmap hexImage = RenderGrid(page, hex, true);
+    const util::Bitmap textImage = RenderGrid(page, text, false);
+    QPainter canvas(&view.image());
+    canvas.drawImage(0, 0, hexImage.image());
+    canvas.drawImage(hex.width(), 0, textImage.image());
+    return view;
+}
+
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner)
+{
+    if (!page)
+        return;
+    PrintView(printer, dialog, owner, QFile::decodeName(QByteArray::fromStdString(page->fileName)),
+              [page] { return RenderView(*page); });
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// Printing a page: its two grids painted again, cell by cell, into an image.
+
+#include "output/Bitmap.h"
+#include "output/Print.h"
+
+class Grid;
+class QPrinter;
+class QWidget;
+class TPageForm;
+
+// Every cell of one of the page's grids, painted by the page into a new image of
+// the grid's size, in the image's default font. Raises the paged file's error
+// when a byte cannot be read.
+util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid);
+
+// The hex grid and the text grid side by side.
+util::Bitmap RenderView(TPageForm& page);
+
+// The Print command: nothing without a page; otherwise the dialog, then the
+// page's view on one sheet, with the file's full path as the header.
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner);

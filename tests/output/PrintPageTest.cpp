@@ -1,0 +1,194 @@
+#include "output/PrintLayout.h"
+#include "output/PrintPage.h"
+#include "page/Page_form.h"
+#include "support/TempFiles.h"
+#include "util/Error.h"
+#include "util/Messages.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+
+#include <algorithm>
+#include <memory>
+
+using testing_support::RandomBytes;
+using testing_support::TempDir;
+
+namespace {
+
+// A block I/O stand-in whose reads fail beyond the first 64 KiB of a 1 MiB file.
+namespace unreadable {
+int64_t position = 0;
+int open(const char*, int, int) { return 3; }
+int64_t seek(int, int64_t offset, int origin)
+{
+    position = origin == 2 ? (int64_t{1} << 20) + offset : offset;
+    return position;
+}
+int read(int, void* buffer, unsigned count)
+{
+    if (position >= 0x10000)
+        return -1;
+    std::fill_n(static_cast<uint8_t*>(buffer), count, uint8_t{0x41});
+    return static_cast<int>(count);
+}
+int write(int, const void*, unsigned) { return -1; }
+int close(int) { return 0; }
+int commit(int) { return 0; }
+} // namespace unreadable
+
+// A shown page on a 100-byte file: a partial last row and blank rows below it.
+class PrintPageTest : public ::testing::Test {
+protected:
+    void SetUp() override { open(dir.write("page.bin", RandomBytes(100, 6))); }
+
+    // Boxes the page defers until after a paint go to the seam, not to a later test.
+    void TearDown() override
+    {
+        sheet.reset();
+        QApplication::processEvents();
+    }
+
+    void open(const std::string& path, const DllLoader& library = Zere100())
+    {
+        sheet = std::make_unique<QWidget>();
+        sheet->resize(1000, 700);
+        page = new TPageForm(sheet.get(), path, library);
+        sheet->show();
+        QApplication::processEvents();
+    }
+
+    // Prints through a dialog that chooses a PDF file, as "Print to File (PDF)" does.
+    void printToPdf()
+    {
+        PrintPage(
+            page, printer,
+            [this](QPrinter& chosen, QWidget*) {
+                ++dialogs;
+                chosen.setOutputFormat(QPrinter::PdfFormat);
+                chosen.setOutputFileName(pdf);
+                chosen.setPageSize(QPageSize(QPageSize::A4));
+                return true;
+            },
+            nullptr);
+    }
+
+    // A pixel inside the cell, clear of its text.
+    static QColor CellColour(const QImage& image, const Grid& grid, int col, int row, int left = 0)
+    {
+        return image.pixelColor(grid.cellRect(col, row).bottomRight() + QPoint(left - 1, -1));
+    }
+
+    TempDir dir;
+    QString pdf = QString::fromStdString(dir.file("page.pdf"));
+    std::unique_ptr<DllLoader> standIn; // outlives the page that reads through it
+    std::unique_ptr<QWidget> sheet;
+    TPageForm* page = nullptr;
+    QPrinter printer{QPrinter::HighResolution};
+    int dialogs = 0;
+    std::vector<util::Message> boxes;
+    util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
+};
+
+TEST_F(PrintPageTest, TheViewImageHasTheScreensCellsAndColours)
+{
+    page->cursorAddress = 5;
+    const Grid& hex = *page->BinGrid;
+    const Grid& text = *page->TextGrid;
+    const QImage view = RenderView(*page).image();
+    ASSERT_EQ(view.size(), QSize(hex.width() + text.width(), std::max(hex.height(), text.height())));
+
+    const QColor highlight = hex.palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = hex.palette().color(QPalette::Active, QPalette::Base);
+    EXPECT_EQ(CellColour(view, hex, 0, 3), QColor(224, 240, 240));
+    EXPECT_EQ(CellColour(view, hex, 6, 0), highlight); // byte 5 in the hex grid
+    EXPECT_EQ(CellColour(view, text, 6, 0, hex.width()), highlight); // and in the text grid
+    EXPECT_EQ(CellColour(view, text, 0, 0, hex.width()), QColor(Qt::white));
+    const int bpr = page->BytesPerRow();
+    // The first cell past the end, and the row below it: blank.
+    EXPECT_EQ(CellColour(view, hex, 100 % bpr + 1, 100 / bpr), base);
+    EXPECT_EQ(CellColour(view, hex, 1, 100 / bpr + 1), base);
+
+    // Cell for cell, the backgrounds are those the screen shows.
+    page->BinGrid->update();
+    page->TextGrid->update();
+    const QImage screenHex = page->BinGrid->grab().toImage();
+    const QImage screenText = page->TextGrid->grab().toImage();
+    for (int row = 0; row < hex.rowCount(); ++row)
+        for (int col = 0; col < hex.columnCount(); ++col) {
+            ASSERT_EQ(CellColour(view, hex, col, row), CellColour(screenHex, hex, col, row)) << col << "," << row;
+            ASSERT_EQ(CellColour(view, text, col, row, hex.width()), CellColour(screenText, text, col, row))
+                << col << "," << row;
+        }
+}
+
+TEST_F(PrintPageTest, PrintsThePageWithItsFullPathOnOneSheet)
+{
+    printToPdf();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(boxes.empty());
+
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(words.contains(QString::fromStdString(page->fileName))) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("Byteloom 2.0"))) << words.toStdString();
+
+    const QString prefix = QString::fromStdString(dir.file("sheet"));
+    ASSERT_EQ(QProcess::execute("pdftoppm", {"-png", "-r", "50", pdf, prefix}), 0);
+    const QImage sheetImage(prefix + "-1.png");
+    ASSERT_FALSE(sheetImage.isNull());
+    EXPECT_FALSE(QFile::exists(prefix + "-2.png")); // one sheet only
+
+    // The address column's colour lies inside the image rectangle, clear of the bands.
+    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    const PrintLayout layout = ComputePrintLayout(paint.width(), paint.height(),
+                                                  page->BinGrid->width() + page->TextGrid->width(),
+                                                  std::max(page->BinGrid->height(), page->TextGrid->height()));
+    const double toDots = 50.0 / printer.resolution();
+    QRect address;
+    for (int y = 0; y < sheetImage.height(); ++y)
+        for (int x = 0; x < sheetImage.width(); ++x)
+            if (sheetImage.pixelColor(x, y) == QColor(224, 240, 240))
+                address |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(address.isEmpty());
+    EXPECT_GE(address.left(), (paint.left() + layout.image.left()) * toDots - 1);
+    EXPECT_GE(address.top(), (paint.top() + layout.image.top()) * toDots - 1);
+    EXPECT_LE(address.bottom(), (paint.top() + layout.image.bottom()) * toDots + 1);
+    EXPECT_GE(address.top(), (paint.top() + layout.header.height()) * toDots);
+    EXPECT_LE(address.bottom(), (paint.top() + layout.footer.top()) * toDots);
+}
+
+TEST_F(PrintPageTest, WithoutAPageNothingIsAsked)
+{
+    PrintPage(nullptr, printer, [this](QPrinter&, QWidget*) { return ++dialogs, true; }, nullptr);
+    EXPECT_EQ(dialogs, 0);
+}
+
+TEST_F(PrintPageTest, ABytesReadFailureEndsThePrintBeforeAnyDocumentAndRestoresTheCursor)
+{
+    standIn = std::make_unique<DllLoader>(unreadable::seek, unreadable::read, unreadable::write, unreadable::open,
+                                          unreadable::close, unreadable::commit);
+    open("stand-in", *standIn);
+    page->MoveToAddress(0x20000);
+    QApplication::processEvents(); // the screen's own failure box, shown after its paint
+    boxes.clear();
+    try {
+        printToPdf();
+        FAIL() << "no error";
+    } catch (const util::Error& error) {
+        EXPECT_STREQ(error.what(), "file read error");
+    }
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(boxes.empty()); // the application's error handler reports it
+}
+
+} // namespace
