@@ -24,7 +24,7 @@ namespace search {
 namespace {
 
 // One running search of one page. While it lives the busy cursor shows, the tabs
-// are disabled, no user input reaches any window but Esc, which stops it, and
+// are disabled, no user input reaches the main window but Esc, which stops it, and
 // closing the main window stops it and closes the window once it has ended.
 class SearchRun : public QObject {
 public:
@@ -60,11 +60,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         switch (event->type()) {
+        case QEvent::Close:
+            if (watched != &form)
+                return false;
+            cancelled = true;
+            closeRequested = true;
+            event->ignore();
+            return true;
         case QEvent::KeyPress:
+            if (!ofMainWindow(watched))
+                return false;
             if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
                 cancelled = true;
             return true;
         case QEvent::ShortcutOverride:
+            if (!ofMainWindow(watched))
+                return false;
             event->accept(); // so that no shortcut fires
             return true;
         case QEvent::KeyRelease:
@@ -76,20 +87,23 @@ protected:
         case QEvent::ContextMenu:
         case QEvent::TouchBegin:
         case QEvent::TabletPress:
-            return true;
-        case QEvent::Close:
-            if (watched != &form)
-                return false;
-            cancelled = true;
-            closeRequested = true;
-            event->ignore();
-            return true;
+            return ofMainWindow(watched);
         default:
             return false;
         }
     }
 
 private:
+    // Input to the main window, its widgets and its shortcuts is held back; a box
+    // that opens meanwhile (an error shown after a paint) still takes its own.
+    bool ofMainWindow(const QObject* object) const
+    {
+        for (; object; object = object->parent())
+            if (object->isWidgetType())
+                return static_cast<const QWidget*>(object)->window() == &form;
+        return false;
+    }
+
     bool pace(int64_t position)
     {
         QCoreApplication::processEvents();
@@ -123,7 +137,8 @@ private:
 void NotFound(TBEForm& form)
 {
     util::Beep();
-    util::ShowMessage(&form, {QString(), QStringLiteral("Search string is not found."), util::BoxIcon::None});
+    util::ShowMessage(&form, {QCoreApplication::applicationName(), QStringLiteral("Search string is not found."),
+                              util::BoxIcon::None});
 }
 
 // Searches the page and moves it to the hit. The search's scope ends before the

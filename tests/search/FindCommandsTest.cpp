@@ -14,6 +14,7 @@
 #include "Typing.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -274,6 +275,31 @@ TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
     EXPECT_TRUE(form.FilePages->isEnabled());
     EXPECT_TRUE(form.StatusBar1->currentMessage().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A box that opens during the search (an error shown after a paint) must still
+// take the user's click, or the search would wait for it for ever.
+TEST_F(FindCommands, ABoxOpenedDuringASearchStillTakesInput)
+{
+    TPageForm* page = open(dir.sparse("huge", int64_t{64} << 30));
+    form.show();
+    int boxResult = -1;
+    QTimer::singleShot(200, [&] {
+        QDialog box(&form);
+        auto* ok = new QPushButton("OK", &box);
+        QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+        QTimer::singleShot(0, [&] {
+            QTest::mouseClick(ok, Qt::LeftButton);
+            if (box.isVisible()) // the click was held back: give up rather than hang
+                box.reject();
+        });
+        boxResult = box.exec();
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    find(QStringLiteral("01"), 0);
+    EXPECT_EQ(boxResult, QDialog::Accepted);
+    EXPECT_EQ(page->cursorAddress, 0);
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(FindCommands, ClosingTheWindowStopsTheSearchFirst)
