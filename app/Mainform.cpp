@@ -217,6 +217,7 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
         try {
             sheet->page = new TPageForm(sheet, localPath);
             FilePages->setCurrentIndex(index);
+            sheet->page->BinGrid->setFocus();
         } catch (const util::Reported&) {
             FilePages->removeTab(FilePages->indexOf(sheet));
             delete sheet;
