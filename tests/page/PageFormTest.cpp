@@ -357,6 +357,7 @@ TEST_F(Page, UnreadableBytesPaintBlankAndTheTextIsShownOnceAfterThePaint)
     page->BinGrid->repaint();
     page->TextGrid->repaint();
     QApplication::processEvents();
+    sheet.reset(); // the page's file closes through the stand-in, which ends with this test
 }
 
 } // namespace
