@@ -2,6 +2,7 @@
 
 #include "app/CategoryButtons.h"
 #include "file/SizeProbe.h"
+#include "page/DeferredError.h"
 #include "page/Page_form.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
@@ -187,13 +188,25 @@ void TBEForm::buildCommands()
             auto* action = new QAction(QString::fromLatin1(command.caption), this);
             action->setShortcut(command.shortcut);
             action->setShortcutContext(Qt::WindowShortcut);
-            connect(action, &QAction::triggered, this, command.handler);
+            connect(action, &QAction::triggered, this, [this, handler = command.handler] { runCommand(handler); });
             addAction(action);
         }
     }
     connect(CategoryButtons1, &CategoryButtons::buttonClicked, this, [this, handlers](int category, int item) {
-        (this->*handlers[static_cast<size_t>(category)][static_cast<size_t>(item)])();
+        runCommand(handlers[static_cast<size_t>(category)][static_cast<size_t>(item)]);
     });
+}
+
+// A command's failure never travels through the button's or the shortcut's signal: its
+// text goes to the error box once the event is over, as any other failure does.
+void TBEForm::runCommand(void (TBEForm::*handler)())
+{
+    try {
+        (this->*handler)();
+    } catch (const util::Reported&) {
+    } catch (const std::exception& e) {
+        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 TPageForm* TBEForm::activePage() const

@@ -53,4 +53,5 @@ public slots:
 
 private:
     void buildCommands();
+    void runCommand(void (TBEForm::*handler)());
 };

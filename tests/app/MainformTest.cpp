@@ -4,6 +4,7 @@
 #include "banner/DefaultSeams.h"
 #include "page/Page_form.h"
 #include "support/TempFiles.h"
+#include "util/Error.h"
 #include "util/Messages.h"
 
 #include <QApplication>
@@ -133,6 +134,19 @@ TEST_F(MainWindow, ClickingOpenRunsTheDialogAndCollapsingHidesButtons)
     EXPECT_TRUE(bar.buttonRect(0, 0).isEmpty());
     QTest::mouseClick(bar.viewport(), Qt::LeftButton, {}, bar.markRect(0).center());
     EXPECT_FALSE(bar.collapsed(0));
+}
+
+TEST_F(MainWindow, AFailingCommandShowsItsTextOnceTheClickIsOver)
+{
+    form.show();
+    form.OpenDialog1 = []() -> QStringList { throw util::Error("dialog failed"); };
+    QTest::mouseClick(form.CategoryButtons1->viewport(), Qt::LeftButton, {},
+                      form.CategoryButtons1->buttonRect(0, 0).center());
+    EXPECT_TRUE(boxes.empty());
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "dialog failed");
+    EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
 }
 
 TEST_F(MainWindow, CancelledDialogOpensNothing)
