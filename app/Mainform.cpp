@@ -3,6 +3,9 @@
 #include "app/CategoryButtons.h"
 #include "file/SizeProbe.h"
 #include "page/DeferredError.h"
+#include "output/About.h"
+#include "output/HelpWeb.h"
+#include "output/PrintPage.h"
 #include "page/Page_form.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
@@ -14,6 +17,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSvgRenderer>
@@ -129,6 +133,7 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
 
     buildCommands();
 
+    PrintDialog1 = ShowPrintDialog;
     OpenDialog1 = [this] {
         QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
         dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -260,7 +265,14 @@ void TBEForm::CategoryButtons1Categories0Items0Click()
 
 void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 
-void TBEForm::CategoryButtons1Categories1Items1Click() {}
+void TBEForm::CategoryButtons1Categories1Items1Click() { PrintPage(activePage(), Printer(), PrintDialog1, this); }
+
+QPrinter& TBEForm::Printer()
+{
+    if (!printer)
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer;
+}
 
 void TBEForm::CategoryButtons1Categories2Items0Click() { search::FindCommand(*this); }
 
@@ -268,11 +280,11 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
-void TBEForm::CategoryButtons1Categories3Items0Click() {}
+void TBEForm::CategoryButtons1Categories3Items0Click() { HelpCommand(); }
 
-void TBEForm::CategoryButtons1Categories3Items1Click() {}
+void TBEForm::CategoryButtons1Categories3Items1Click() { AboutCommand(this); }
 
-void TBEForm::CategoryButtons1Categories3Items2Click() {}
+void TBEForm::CategoryButtons1Categories3Items2Click() { WebCommand(); }
 
 void TBEForm::Timer1Timer()
 {

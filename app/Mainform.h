@@ -7,9 +7,11 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class CategoryButtons;
 class QLabel;
+class QPrinter;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
@@ -27,6 +29,8 @@ public:
 
     // The file-open dialog: full paths of the chosen files, empty when cancelled.
     std::function<QStringList()> OpenDialog1;
+    // The print dialog: the user chooses the printer and its settings on it; true when confirmed.
+    std::function<bool(QPrinter& printer, QWidget* owner)> PrintDialog1;
 
     CategoryButtons* CategoryButtons1 = nullptr;
     QSplitter* Splitter1 = nullptr;
@@ -53,5 +57,8 @@ public slots:
 
 private:
     void buildCommands();
+    // The printer, made at the first Print and kept, with the user's choices, for the run.
+    QPrinter& Printer();
+    std::unique_ptr<QPrinter> printer;
     void runCommand(void (TBEForm::*handler)());
 };
