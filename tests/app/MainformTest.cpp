@@ -200,6 +200,17 @@ TEST_F(MainWindow, UnopenableFileShowsTheTextAndLeavesNoTab)
     ASSERT_NE(form.activePage(), nullptr);
 }
 
+TEST_F(MainWindow, NamesOutsideAsciiReachTheTabAndTheStatusBarIntact)
+{
+    const QString path = QString::fromStdString(dir.write("d\xC3\xA4ten-\xE2\x82\xAC.bin", {1, 2, 3}));
+    open({path});
+    EXPECT_EQ(tabCaptions(), QStringList({QString::fromUtf8("d\xC3\xA4ten-\xE2\x82\xAC.bin")}));
+    ASSERT_NE(form.activePage(), nullptr);
+    EXPECT_EQ(form.activePage()->fileSize, 3);
+    form.Timer1Timer();
+    EXPECT_EQ(panel(1), path);
+}
+
 struct CloseCase {
     const char* name;
     int active;

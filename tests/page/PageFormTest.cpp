@@ -224,6 +224,16 @@ TEST_F(Page, WheelScrollsThreeRowsPerNotchAndTheScrollBarScrollsByRows)
     EXPECT_EQ(page->topAddress, 3 * bpr);
     EXPECT_EQ(page->cursorAddress, 0);
 
+    // A touchpad's small steps add up to whole notches.
+    QWheelEvent half(at, page->TextGrid->mapToGlobal(at), QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page->TextGrid, &half);
+    EXPECT_EQ(page->topAddress, 3 * bpr);
+    QApplication::sendEvent(page->TextGrid, &half);
+    EXPECT_EQ(page->topAddress, 0);
+    QApplication::sendEvent(page->BinGrid, &down);
+    EXPECT_EQ(page->topAddress, 3 * bpr);
+
     page->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(page->topAddress, 4 * bpr);
     page->ScrollBar1->triggerAction(QAbstractSlider::SliderPageStepAdd);
