@@ -13,6 +13,9 @@ util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid)
 {
     util::Bitmap image(grid.width(), grid.height());
     QPainter canvas(&image.image());
+    // The cells were laid out for the grid's font; another face would run the
+    // addresses and hex pairs into each other, or clip their last digits.
+    canvas.setFont(grid.font());
     for (int row = 0; row < grid.rowCount(); ++row)
         for (int col = 0; col < grid.columnCount(); ++col) {
             // The grids have fixed columns only, no fixed rows.

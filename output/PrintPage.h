@@ -11,8 +11,8 @@ class QWidget;
 class TPageForm;
 
 // Every cell of one of the page's grids, painted by the page into a new image of
-// the grid's size, in the image's default font. Raises the paged file's error
-// when a byte cannot be read.
+// the grid's size, in the grid's own font. Raises the paged file's error when a
+// byte cannot be read.
 util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid);
 
 // The hex grid and the text grid side by side.

@@ -11,13 +11,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "PdfTools.h"
 #include "QtPrinters.h"
 
 using testing_support::RandomBytes;
@@ -76,10 +76,7 @@ TEST_F(OutputCommands, PrintPutsTheActivePagesViewOnASheet)
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(dialogOwner, &form);
     EXPECT_TRUE(boxes.empty());
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    const QString words = PdfText(pdf);
     EXPECT_TRUE(words.contains(path)) << words.toStdString();
     EXPECT_TRUE(words.contains(QStringLiteral("Byteloom 2.0"))) << words.toStdString();
 }

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "PdfTools.h"
 #include "QtPrinters.h"
 
 #include <algorithm>
@@ -46,7 +47,8 @@ int commit(int) { return 0; }
 // A shown page on a 100-byte file: a partial last row and blank rows below it.
 class PrintPageTest : public ::testing::Test {
 protected:
-    void SetUp() override { open(dir.write("page.bin", RandomBytes(100, 6))); }
+    // "fi" in the name: the PDF sets it as a ligature, which the text read back spells out.
+    void SetUp() override { open(dir.write("profile.bin", RandomBytes(100, 6))); }
 
     // Boxes the page defers until after a paint go to the seam, not to a later test.
     void TearDown() override
@@ -115,17 +117,13 @@ TEST_F(PrintPageTest, TheViewImageHasTheScreensCellsAndColours)
     EXPECT_EQ(CellColour(view, hex, 100 % bpr + 1, 100 / bpr), base);
     EXPECT_EQ(CellColour(view, hex, 1, 100 / bpr + 1), base);
 
-    // Cell for cell, the backgrounds are those the screen shows.
+    // Pixel for pixel, each grid prints as the screen shows it, text included.
     page->BinGrid->update();
     page->TextGrid->update();
-    const QImage screenHex = page->BinGrid->grab().toImage();
-    const QImage screenText = page->TextGrid->grab().toImage();
-    for (int row = 0; row < hex.rowCount(); ++row)
-        for (int col = 0; col < hex.columnCount(); ++col) {
-            ASSERT_EQ(CellColour(view, hex, col, row), CellColour(screenHex, hex, col, row)) << col << "," << row;
-            ASSERT_EQ(CellColour(view, text, col, row, hex.width()), CellColour(screenText, text, col, row))
-                << col << "," << row;
-        }
+    const QImage screenHex = page->BinGrid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screenText = page->TextGrid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(view.copy(0, 0, hex.width(), hex.height()), screenHex);
+    EXPECT_EQ(view.copy(hex.width(), 0, text.width(), text.height()), screenText);
 }
 
 TEST_F(PrintPageTest, PrintsThePageWithItsFullPathOnOneSheet)
@@ -134,10 +132,7 @@ TEST_F(PrintPageTest, PrintsThePageWithItsFullPathOnOneSheet)
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(boxes.empty());
 
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    const QString words = PdfText(pdf);
     EXPECT_TRUE(words.contains(QString::fromStdString(page->fileName))) << words.toStdString();
     EXPECT_TRUE(words.contains(QStringLiteral("Byteloom 2.0"))) << words.toStdString();
 

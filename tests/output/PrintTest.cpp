@@ -12,10 +12,10 @@
 #include <QPainter>
 #include <QPrintEngine>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include "PdfTools.h"
 #include "QtPrinters.h"
 
 #include <vector>
@@ -248,18 +248,6 @@ void MakePdfPrinter(QPrinter& printer, const QString& output)
     printer.setPageOrientation(QPageLayout::Portrait);
 }
 
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " failed (poppler-utils is installed by scripts/deps test): "
-                      << process.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // Bounding box of the pixels of one exact colour.
 QRect BoundsOf(const QImage& image, QRgb colour)
 {
@@ -314,7 +302,7 @@ TEST_F(PrintSheetToPdf, OnePageWithHeaderFooterAndTheImageInsideTheMargins)
     EXPECT_EQ(encoding, QStringLiteral("image")) << images.toStdString();
 
     // Words with their boxes, in points (72 per inch).
-    const QString words = RunTool("pdftotext", {"-bbox", pdf, "-"});
+    const QString words = PdfText(pdf, {"-bbox"});
     const double toPoints = 72.0 / resolution;
     auto wordBox = [&](const QString& word) {
         const QRegularExpression re(
