@@ -214,6 +214,19 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
     }
 }
 
+void TBEForm::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (afterFirstPaint.empty())
+        return;
+    // Queued, so that this paint reaches the screen first.
+    QTimer::singleShot(0, this, [work = std::move(afterFirstPaint)] {
+        for (const auto& run : work)
+            run();
+    });
+    afterFirstPaint.clear();
+}
+
 TPageForm* TBEForm::activePage() const
 {
     auto* sheet = dynamic_cast<TabSheet*>(FilePages->currentWidget());

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 #include <memory>
 
 class CategoryButtons;
@@ -26,6 +27,10 @@ public:
 
     // The page of the active tab, or null when there is none or it holds no page.
     TPageForm* activePage() const;
+
+    // Work that waits until the window has been painted once, so that start-up shows
+    // the window before anything slow begins; each runs once.
+    std::vector<std::function<void()>> afterFirstPaint;
 
     // The file-open dialog: full paths of the chosen files, empty when cancelled.
     std::function<QStringList()> OpenDialog1;
@@ -54,6 +59,9 @@ public slots:
     void CategoryButtons1Categories3Items2Click(); // Web
     void Timer1Timer();
     void Timer2Timer();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildCommands();

@@ -149,6 +149,19 @@ TEST_F(MainWindow, AFailingCommandShowsItsTextOnceTheClickIsOver)
     EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
 }
 
+TEST_F(MainWindow, WorkWaitingForTheFirstPaintRunsOnceAfterIt)
+{
+    int runs = 0;
+    form.afterFirstPaint.push_back([&runs] { ++runs; });
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 0);
+    form.show();
+    QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 2000);
+    form.repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 1);
+}
+
 TEST_F(MainWindow, CancelledDialogOpensNothing)
 {
     open({});
