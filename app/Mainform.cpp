@@ -1,6 +1,8 @@
 #include "app/Mainform.h"
 
 #include "app/CategoryButtons.h"
+#include "banner/BannerPane.h"
+#include "banner/DefaultSeams.h"
 #include "file/SizeProbe.h"
 #include "page/DeferredError.h"
 #include "output/About.h"
@@ -106,8 +108,7 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     auto* restLayout = new QVBoxLayout(rest);
     restLayout->setContentsMargins(0, 0, 0, 0);
     restLayout->setSpacing(0);
-    Browser1 = new QWidget(rest);
-    Browser1->setFixedHeight(128);
+    Browser1 = new banner::BannerView(rest);
     restLayout->addWidget(Browser1);
     FilePages = new QTabWidget(rest);
     FilePages->setDocumentMode(true);
@@ -158,6 +159,10 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     Timer2->setInterval(20108);
     connect(Timer2, &QTimer::timeout, this, &TBEForm::Timer2Timer);
     Timer2->start();
+
+    // Seeds, downloads the list and shows item 0 once it has arrived; nothing waits here.
+    bannerPane = std::make_unique<banner::BannerPane>(banner::MakeSeams(), Browser1);
+    afterFirstPaint.push_back([this] { bannerPane->start(); });
 }
 
 TBEForm::~TBEForm() = default;
@@ -314,4 +319,8 @@ void TBEForm::Timer1Timer()
     StatusPanels[3]->setText(QStringLiteral("read only"));
 }
 
-void TBEForm::Timer2Timer() {}
+void TBEForm::Timer2Timer() { bannerPane->tick(isVisible()); }
+
+void TBEForm::downloadBannerList() { bannerPane->downloadBannerList(); }
+
+void TBEForm::showBannerItem(std::uint32_t k) { bannerPane->showBannerItem(k); }

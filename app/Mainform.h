@@ -2,10 +2,13 @@
 
 // The main window: command bar, banner strip, one tab per open file, status bar.
 
+#include "banner/BannerView.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <vector>
 #include <memory>
@@ -18,6 +21,9 @@ class QStatusBar;
 class QTabWidget;
 class QTimer;
 class TPageForm;
+namespace banner {
+class BannerPane;
+}
 
 class TBEForm : public QMainWindow {
     Q_OBJECT
@@ -27,6 +33,10 @@ public:
 
     // The page of the active tab, or null when there is none or it holds no page.
     TPageForm* activePage() const;
+
+    // Banner strip: fetch the list again (in the background); show item k modulo its size.
+    void downloadBannerList();
+    void showBannerItem(std::uint32_t k);
 
     // Work that waits until the window has been painted once, so that start-up shows
     // the window before anything slow begins; each runs once.
@@ -39,7 +49,7 @@ public:
 
     CategoryButtons* CategoryButtons1 = nullptr;
     QSplitter* Splitter1 = nullptr;
-    QWidget* Browser1 = nullptr;
+    banner::BannerView* Browser1 = nullptr;
     QTabWidget* FilePages = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};
@@ -69,4 +79,6 @@ private:
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;
     void runCommand(void (TBEForm::*handler)());
+
+    std::unique_ptr<banner::BannerPane> bannerPane; // owns the banner list
 };
