@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "page/DeferredError.h"
+#include "util/DeferredError.h"
 #include "util/Error.h"
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}

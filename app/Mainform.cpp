@@ -4,7 +4,7 @@
 #include "banner/BannerPane.h"
 #include "banner/DefaultSeams.h"
 #include "file/SizeProbe.h"
-#include "page/DeferredError.h"
+#include "util/DeferredError.h"
 #include "output/About.h"
 #include "output/HelpWeb.h"
 #include "output/PrintPage.h"
@@ -12,6 +12,7 @@
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
+#include "util/Product.h"
 
 #include <QAction>
 #include <QFile>
@@ -78,7 +79,7 @@ QString BaseName(const QString& path) { return QFileInfo(path).fileName(); }
 TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
 {
     InitCommandImages();
-    setWindowTitle(QStringLiteral("Byteloom 2.0"));
+    setWindowTitle(QString::fromLatin1(util::ProductTitle));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     move(335, 88);
     resize(792, 666);

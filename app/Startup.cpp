@@ -4,24 +4,31 @@
 #include "file/File64.h"
 #include "search/FindCommands.h"
 #include "util/Messages.h"
+#include "util/Product.h"
 
 #include <QApplication>
 
 namespace {
 
-void ShowLoadFailure(const char* text)
-{
-    util::ShowMessage(nullptr, {QStringLiteral("Error"), QString::fromLocal8Bit(text), util::BoxIcon::Error});
-}
+// A missing block I/O library is told in a box for as long as the main window lives.
+class LoadFailureBoxes : public QObject {
+public:
+    using QObject::QObject;
+
+private:
+    decltype(util::LoadFailureSeam)::Override boxes{util::LoadFailureSeam, [](const char* text) {
+        util::ShowMessage(nullptr, {QStringLiteral("Error"), QString::fromLocal8Bit(text), util::BoxIcon::Error});
+    }};
+};
 
 } // namespace
 
 std::unique_ptr<TBEForm> StartByteloom()
 {
     // The block I/O library was loaded before main, with the paged file's globals.
-    QApplication::setApplicationName(QStringLiteral("Byteloom 2.0"));
-    util::SetLoadFailureReport(ShowLoadFailure);
+    QApplication::setApplicationName(QString::fromLatin1(util::ProductTitle));
     auto form = std::make_unique<TBEForm>();
+    new LoadFailureBoxes(form.get());
     // The goto and find dialogs live for the whole run, owned by the main window.
     search::CreateSearchDialogs(form.get());
     return form;

@@ -1,7 +1,7 @@
 #include "banner/BannerView.h"
 
 #include "banner/HttpDownloader.h"
-#include "output/Shell.h"
+#include "util/Shell.h"
 
 #include <QNetworkReply>
 #include <QStringConverter>

@@ -4,10 +4,6 @@
 
 namespace banner {
 
-namespace {
-std::function<Seams()> installed;
-}
-
 Seams DefaultSeams()
 {
     Seams seams;
@@ -15,13 +11,6 @@ Seams DefaultSeams()
     return seams;
 }
 
-Seams MakeSeams() { return installed ? installed() : DefaultSeams(); }
-
-ScopedSeams::ScopedSeams(std::function<Seams()> factory) : previous(std::move(installed))
-{
-    installed = std::move(factory);
-}
-
-ScopedSeams::~ScopedSeams() { installed = std::move(previous); }
+util::Seam<Seams()> MakeSeamsSeam{DefaultSeams};
 
 } // namespace banner

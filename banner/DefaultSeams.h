@@ -4,6 +4,7 @@
 // replace them (say, to point the addresses at a local server).
 
 #include "banner/BannerSeams.h"
+#include "util/Seam.h"
 
 #include <functional>
 
@@ -13,19 +14,15 @@ namespace banner {
 // addresses and the user's temporary folder.
 Seams DefaultSeams();
 
-// DefaultSeams, or what the installed factory makes.
-Seams MakeSeams();
+// What the main window's banner pane is made with: DefaultSeams unless replaced.
+extern util::Seam<Seams()> MakeSeamsSeam;
 
-// Installs a factory for MakeSeams for as long as the guard lives.
-class ScopedSeams {
+inline Seams MakeSeams() { return MakeSeamsSeam(); }
+
+// For tests: replaces the factory for as long as it lives.
+class ScopedSeams : public decltype(MakeSeamsSeam)::Override {
 public:
-    explicit ScopedSeams(std::function<Seams()> factory);
-    ~ScopedSeams();
-    ScopedSeams(const ScopedSeams&) = delete;
-    ScopedSeams& operator=(const ScopedSeams&) = delete;
-
-private:
-    std::function<Seams()> previous;
+    explicit ScopedSeams(std::function<Seams()> factory) : Override(MakeSeamsSeam, std::move(factory)) {}
 };
 
 } // namespace banner

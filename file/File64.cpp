@@ -23,10 +23,6 @@ Fn entry(void* module, const char* name)
     return module ? reinterpret_cast<Fn>(dlsym(module, name)) : nullptr;
 }
 
-void reportToStandardError(const char* text) { std::fprintf(stderr, "%s\n", text); }
-
-util::LoadFailureReport loadFailureReport = reportToStandardError;
-
 // Made when the program starts, before any window; released when it ends.
 const DllLoader theLoader;
 
@@ -79,10 +75,7 @@ const DllLoader& Zere100() { return theLoader; }
 
 namespace util {
 
-void SetLoadFailureReport(LoadFailureReport report)
-{
-    loadFailureReport = report ? report : reportToStandardError;
-}
+Seam<void(const char*)> LoadFailureSeam{[](const char* text) { std::fprintf(stderr, "%s\n", text); }};
 
 File64::File64(const std::string& path, const DllLoader& library)
     : imp(std::make_unique<File64Imp>(path, library))
@@ -100,7 +93,7 @@ File64::File64Imp::File64Imp(const std::string& path, const DllLoader& library_)
 {
     constexpr int flags = VX_BINARY | VX_RDONLY;
     if (!library.complete()) {
-        loadFailureReport(LoadFailureText);
+        LoadFailureSeam(LoadFailureText);
         throw Reported();
     }
     handle = library.open(path.c_str(), flags, 0);

@@ -6,6 +6,7 @@
 #include "file/zere100.h"
 #include "util/Error.h"
 #include "util/NoCopy.h"
+#include "util/Seam.h"
 
 #include <cstdint>
 #include <memory>
@@ -47,9 +48,9 @@ const DllLoader& Zere100();
 
 namespace util {
 
-// Shows the load-failure text to the user (a message box in the program).
-using LoadFailureReport = void (*)(const char* text);
-void SetLoadFailureReport(LoadFailureReport report);
+// Tells the user that the library is missing: standard error unless replaced (the
+// program shows a box while its main window lives).
+extern Seam<void(const char* text)> LoadFailureSeam;
 
 inline constexpr const char* LoadFailureText = "Failed to load libzere100.so\nReinstall software";
 

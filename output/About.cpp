@@ -1,5 +1,7 @@
 #include "output/About.h"
 
+#include "util/Product.h"
+
 #include <algorithm>
 
 #include <QBitmap>
@@ -83,7 +85,7 @@ TAboutDialog::TAboutDialog(QWidget* owner, bool transparent, int pictureNumber, 
 
 void AboutCommand(QWidget* window)
 {
-    TAboutDialog dialog(window, false, 201, QStringLiteral("Byteloom 2.0 Vaderodo"),
+    TAboutDialog dialog(window, false, 201, QString::fromLatin1(util::ProductFullName),
                         QCoreApplication::applicationFilePath());
     dialog.exec();
 }

@@ -1,6 +1,6 @@
 #include "output/HelpWeb.h"
 
-#include "output/Shell.h"
+#include "util/Shell.h"
 
 #include <QCoreApplication>
 #include <QDir>

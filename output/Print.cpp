@@ -1,5 +1,7 @@
 #include "output/Print.h"
 
+#include "util/Product.h"
+
 #include "output/PrintLayout.h"
 #include "util/CursorSwapper.h"
 #include "util/Error.h"
@@ -15,7 +17,7 @@
 
 QString PrintFooterLine()
 {
-    return QString::fromLatin1(ApplicationTitle) + QStringLiteral(" - the bytes of the file as they stand, read-only");
+    return QString::fromLatin1(util::ProductTitle) + QStringLiteral(" - the bytes of the file as they stand, read-only");
 }
 
 namespace {
@@ -105,7 +107,7 @@ void PrintSheet(QPrinter& printer, const QString& fileName, const util::Bitmap& 
     const int pageWidth = printer.width();
     const int pageHeight = printer.height();
     const PrintLayout layout = ComputePrintLayout(pageWidth, pageHeight, image.width(), image.height());
-    printer.setDocName(QString::fromLatin1(ApplicationTitle));
+    printer.setDocName(QString::fromLatin1(util::ProductTitle));
 
     QPainter canvas;
     if (!canvas.begin(&printer))

@@ -14,9 +14,7 @@ class QPrinter;
 class QRect;
 class QWidget;
 
-// The print job's title and the start of every footer.
-inline constexpr char ApplicationTitle[] = "Byteloom 2.0";
-// The whole footer line.
+// The footer line: the product title and what the sheet shows.
 QString PrintFooterLine();
 
 // Sends the image to the canvas, stretched into rect and stored without loss.

@@ -2,6 +2,7 @@
 
 #include "page/Inspector.h"
 #include "page/Page_form.h"
+#include "util/Product.h"
 
 #include <QHeaderView>
 #include <QLocale>
@@ -10,8 +11,8 @@
 
 namespace {
 
-const QColor FixedColour(224, 240, 240); // 15790304
-const QColor TextColour(0, 0, 128);      // navy
+const QColor FixedColour = QColor::fromRgb(util::AddressBackgroundRgb);
+const QColor TextColour = QColor::fromRgb(util::AddressTextRgb);
 constexpr int RowHeight = 16;
 
 // A cell shows one line: the ctime text keeps its line feed, which would otherwise
@@ -92,9 +93,9 @@ void SetUpInspector(QTableWidget& grid)
     columns->setHighlightSections(false);
     columns->setFixedHeight(RowHeight);
     columns->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background-color: rgb(224, 240, 240); color: navy;"
+        "QHeaderView::section { background-color: %1; color: %2;"
         " border: none; border-right: 1px solid silver; border-bottom: 1px solid silver;"
-        " padding-left: 2px; }"));
+        " padding-left: 2px; }").arg(FixedColour.name(), TextColour.name()));
     grid.setColumnWidth(0, 64);
     grid.setColumnWidth(1, 400);
 

@@ -1,7 +1,8 @@
 #include "page/Page_form.h"
 
 #include "page/CellTiles.h"
-#include "page/DeferredError.h"
+#include "util/DeferredError.h"
+#include "util/Product.h"
 #include "page/InspectorView.h"
 
 #include <QApplication>
@@ -26,8 +27,8 @@ namespace {
 
 constexpr int ScrollBarWidth = 17;
 constexpr int LabelPanelHeight = 21;
-const QColor AddressBackground(224, 240, 240);
-const QColor AddressText(0, 0, 128);
+const QColor AddressBackground = QColor::fromRgb(util::AddressBackgroundRgb);
+const QColor AddressForeground = QColor::fromRgb(util::AddressTextRgb);
 const QColor LabelColour(128, 0, 0);
 
 QString ToQString(const pageview::CellText& text)
@@ -359,7 +360,7 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
     switch (pageview::ColourOf(state.fixed, hexGrid, !state.fixed && address == cursorAddress)) {
     case pageview::CellColour::Address:
         background = AddressBackground;
-        text = AddressText;
+        text = AddressForeground;
         break;
     case pageview::CellColour::TextFixed:
         background = Qt::white;

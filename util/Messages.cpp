@@ -6,15 +6,9 @@
 namespace util {
 
 namespace {
-MessageSeam installed;
-}
 
-void ShowMessage(QWidget* owner, const Message& message)
+void ShowBox(QWidget* owner, const Message& message)
 {
-    if (installed.show) {
-        installed.show(message);
-        return;
-    }
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (message.icon) {
     case BoxIcon::None: break;
@@ -26,19 +20,21 @@ void ShowMessage(QWidget* owner, const Message& message)
     box.exec();
 }
 
-void Beep()
-{
-    if (installed.beep)
-        installed.beep();
-    else
-        QApplication::beep();
-}
+} // namespace
 
-ScopedMessageSeam::ScopedMessageSeam(MessageSeam seam) : previous(std::move(installed))
-{
-    installed = std::move(seam);
-}
+Seam<void(QWidget*, const Message&)> ShowMessageSeam{ShowBox};
+Seam<void()> BeepSeam{[] { QApplication::beep(); }};
 
-ScopedMessageSeam::~ScopedMessageSeam() { installed = std::move(previous); }
+void ShowMessage(QWidget* owner, const Message& message) { ShowMessageSeam(owner, message); }
+
+void Beep() { BeepSeam(); }
+
+ScopedMessageSeam::ScopedMessageSeam(MessageSeam seam)
+    : show(ShowMessageSeam,
+           seam.show ? decltype(ShowMessageSeam)::Function([f = std::move(seam.show)](QWidget*, const Message& m) { f(m); })
+                     : nullptr),
+      beep(BeepSeam, std::move(seam.beep))
+{
+}
 
 } // namespace util

@@ -3,6 +3,8 @@
 // Modal message boxes and the beep, behind one seam so tests can see them
 // without a box ever opening.
 
+#include "util/Seam.h"
+
 #include <QString>
 
 #include <functional>
@@ -24,21 +26,23 @@ void ShowMessage(QWidget* owner, const Message& message);
 // The system's default beep (or the installed seam's).
 void Beep();
 
-// Test seam: while installed, boxes and beeps go to these instead of the screen.
+// The platform calls behind ShowMessage and Beep.
+extern Seam<void(QWidget* owner, const Message& message)> ShowMessageSeam;
+extern Seam<void()> BeepSeam;
+
+// For tests: while it lives, boxes and beeps go to these instead of the screen (an
+// empty one keeps the real call).
 struct MessageSeam {
     std::function<void(const Message&)> show;
     std::function<void()> beep;
 };
-// Installs a seam for as long as the guard lives.
-class ScopedMessageSeam {
+class ScopedMessageSeam : NoCopy {
 public:
     explicit ScopedMessageSeam(MessageSeam seam);
-    ~ScopedMessageSeam();
-    ScopedMessageSeam(const ScopedMessageSeam&) = delete;
-    ScopedMessageSeam& operator=(const ScopedMessageSeam&) = delete;
 
 private:
-    MessageSeam previous;
+    decltype(ShowMessageSeam)::Override show;
+    decltype(BeepSeam)::Override beep;
 };
 
 } // namespace util

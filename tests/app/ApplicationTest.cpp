@@ -104,7 +104,6 @@ TEST(Startup, TitlesTheApplicationAndReportsAMissingLibraryInAnErrorBox)
     EXPECT_EQ(boxes[0].text, util::LoadFailureText);
     EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
-    util::SetLoadFailureReport(nullptr);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "banner/BannerPane.h"
 #include "banner/BannerView.h"
 #include "banner/DefaultSeams.h"
-#include "output/Shell.h"
+#include "util/Shell.h"
 #include "banner/Cryptapi.h"
 #include "support/TempFiles.h"
 

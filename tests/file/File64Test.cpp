@@ -255,7 +255,7 @@ TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
     EXPECT_FALSE(missingLibrary.complete());
     EXPECT_FALSE(missingEntry.complete());
     reports.clear();
-    util::SetLoadFailureReport(recordReport);
+    const decltype(util::LoadFailureSeam)::Override record(util::LoadFailureSeam, recordReport);
     fake::reset({1});
     for (const DllLoader* library : {&missingLibrary, &missingEntry, &missingLibrary}) {
         bool reported = false;
@@ -266,7 +266,6 @@ TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
         }
         EXPECT_TRUE(reported);
     }
-    util::SetLoadFailureReport(nullptr);
     EXPECT_EQ(reports, std::vector<std::string>(3, "Failed to load libzere100.so\nReinstall software"));
     EXPECT_EQ(fake::opens, 0);
 }

@@ -1,5 +1,5 @@
 #include "output/HelpWeb.h"
-#include "output/Shell.h"
+#include "util/Shell.h"
 #include "support/TempFiles.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/Mainform.h"
 #include "banner/DefaultSeams.h"
 #include "output/About.h"
-#include "output/Shell.h"
+#include "util/Shell.h"
 #include "page/Page_form.h"
 #include "support/TempFiles.h"
 #include "util/Messages.h"

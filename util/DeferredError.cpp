@@ -1,4 +1,4 @@
-#include "page/DeferredError.h"
+#include "util/DeferredError.h"
 
 #include "util/Messages.h"
 
