@@ -1,7 +1,6 @@
 #include "page/InspectorView.h"
 
 #include "page/Inspector.h"
-#include "page/Page_form.h"
 #include "util/Product.h"
 
 #include <QHeaderView>
@@ -106,12 +105,8 @@ void SetUpInspector(QTableWidget& grid)
     rows->setSectionResizeMode(QHeaderView::Fixed);
 }
 
-void RefreshInspector(TPageForm& page, int64_t address)
+void FillInspector(QTableWidget& grid, const InspectorRows& rows)
 {
-    const InspectorSample sample =
-        TakeInspectorSample([&page](int64_t offset) { return ReadByte(page, offset); }, address);
-    const InspectorRows rows = InspectorRowsOf(sample, QLocale());
-    QTableWidget& grid = *page.DataSG;
     const RepaintOnce repaint(grid.viewport());
     for (int row = 1; row <= InspectorRowCount; ++row) {
         const InspectorRow& r = rows[static_cast<size_t>(row - 1)];

@@ -46,6 +46,17 @@ struct PageShape {
     // The byte a cell shows; column 0 stands for the row's first byte. Rows below
     // the last offset wrap as unsigned numbers, so they compare as past the end.
     int64_t CellAddress(int64_t topAddress, int row, int col) const;
+    // The cell that shows an address in view (at or after topAddress): the inverse of
+    // CellAddress, with byte columns counted from 1.
+    struct Cell {
+        int row = 0;
+        int col = 0;
+    };
+    Cell CellOfAddress(int64_t topAddress, int64_t address) const
+    {
+        const int64_t offset = address - topAddress;
+        return {static_cast<int>(offset / bytesPerRow), static_cast<int>(offset % bytesPerRow) + 1};
+    }
     // Whether the cell's address lies past the last byte (an unsigned comparison).
     bool PastEnd(int64_t address) const
     {

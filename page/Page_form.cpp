@@ -44,12 +44,30 @@ void ZeroMargins(QLayout* layout)
 
 } // namespace
 
-TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library) : QWidget(tabSheet)
+TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library)
+    : QWidget(tabSheet), PageState(path, library)
 {
     QFont base(QStringLiteral("Tahoma"));
     base.setPixelSize(11);
     setFont(base);
 
+    BuildPanels();
+    BuildInspectorTab();
+    BuildScrollBar();
+    BuildLabels(base);
+    BuildGrids();
+    AttachTo(tabSheet);
+    Panel3Resize();
+
+    SetUpInspector(*DataSG);
+    RefreshInspector(*this, 0);
+}
+
+TPageForm::~TPageForm() = default;
+
+// Panel1 holds a splitter: the grid area Panel3 on the left, the inspector Panel2 on the right.
+void TPageForm::BuildPanels()
+{
     auto* formLayout = new QVBoxLayout(this);
     ZeroMargins(formLayout);
     Panel1 = new QWidget(this);
@@ -72,7 +90,10 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     Splitter3->setStretchFactor(0, 1);
     Splitter3->setStretchFactor(1, 0);
     Splitter3->setSizes({546, 254});
+}
 
+void TPageForm::BuildInspectorTab()
+{
     auto* panel2Layout = new QVBoxLayout(Panel2);
     ZeroMargins(panel2Layout);
     PageControl2 = new QTabWidget(Panel2);
@@ -87,7 +108,10 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     ZeroMargins(sheetLayout);
     DataSG = new QTableWidget(TabSheet1);
     sheetLayout->addWidget(DataSG);
+}
 
+void TPageForm::BuildScrollBar()
+{
     ScrollBar1 = new QScrollBar(Qt::Vertical, Panel3);
     ScrollBar1->setRange(0, pageview::ScrollMax);
     ScrollBar1->setFocusPolicy(Qt::NoFocus);
@@ -100,7 +124,10 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
             ShowErrorLater(QString::fromLocal8Bit(e.what()));
         }
     });
+}
 
+void TPageForm::BuildLabels(const QFont& base)
+{
     Panel5 = new QWidget(Panel3);
     QFont labelFont = base;
     labelFont.setBold(true);
@@ -117,7 +144,10 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     AddressLabel = makeLabel("ADDRESS");
     HexLabel = makeLabel("HEX");
     TextLabel = makeLabel("TEXT");
+}
 
+void TPageForm::BuildGrids()
+{
     Panel6 = new QWidget(Panel3);
     BinGrid = new Grid(Panel6);
     TextGrid = new Grid(Panel6);
@@ -131,13 +161,10 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
         grid->onPaintDone = [this] { PaintDone(); };
     }
     Panel3->installEventFilter(this);
+}
 
-    fileName = path;
-    file = std::make_unique<util::File64>(path, library);
-    topAddress = file->begin().position;
-    fileSize = file->size();
-    cursorAddress = 0;
-
+void TPageForm::AttachTo(QWidget* tabSheet)
+{
     if (tabSheet) {
         QLayout* sheet = tabSheet->layout();
         if (!sheet) {
@@ -147,33 +174,9 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
         sheet->addWidget(this);
     }
     setVisible(true);
-    Panel3Resize();
-
-    SetUpInspector(*DataSG);
-    RefreshInspector(*this, 0);
 }
 
-TPageForm::~TPageForm() = default;
-
-pageview::PageShape TPageForm::Shape() const { return {fileSize, layout.bytesPerRow, layout.rows}; }
-
-int TPageForm::BytesPerRow() const { return BinGrid->columnCount() - 1; }
-
-int TPageForm::Rows() const { return BinGrid->rowCount(); }
-
-uint8_t TPageForm::CellByte(int row, int col) const
-{
-    if (col <= 0)
-        throw util::Error("assertion failure");
-    return ReadByte(*this, CellAddress(row, col));
-}
-
-uint8_t ReadByte(const TPageForm& page, int64_t offset)
-{
-    if (offset >= page.fileSize)
-        throw util::Error("assertion failure");
-    return page.file->getByte(offset);
-}
+void RefreshInspector(TPageForm& page, int64_t address) { FillInspector(*page.DataSG, page.InspectorRowsAt(address)); }
 
 void TPageForm::PlaceChildren()
 {
@@ -197,7 +200,8 @@ void TPageForm::LayoutGrids()
 
     const int areaWidth = Panel6->width();
     const int areaHeight = Panel6->height();
-    layout = pageview::LayoutGrids(W, H, areaWidth, areaHeight);
+    const pageview::GridLayout layout = pageview::LayoutGrids(W, H, areaWidth, areaHeight);
+    SetGridShape(layout.bytesPerRow, layout.rows);
     const auto columns = static_cast<size_t>(layout.bytesPerRow);
 
     std::vector<int> hexWidths(columns + 1, layout.hexWidth);
@@ -216,11 +220,28 @@ void TPageForm::LayoutGrids()
 
 void TPageForm::SyncScrollBar()
 {
-    const pageview::ScrollBarState state = pageview::SyncScrollBar(Shape(), topAddress);
-    bytesPerUnit = state.bytesPerUnit;
+    const pageview::ScrollBarState state = ReckonScrollBar();
     ScrollBar1->setSingleStep(state.lineStep);
     ScrollBar1->setPageStep(state.pageStep);
     ScrollBar1->setValue(state.position);
+}
+
+void TPageForm::Show(Change change)
+{
+    if (change.view)
+        SyncScrollBar();
+    if (change.gridCells) {
+        // The grids' own current cells follow; each move reports through BinGridSelectCell.
+        const int col = Shape().CellOfAddress(topAddress, cursorAddress).col;
+        for (Grid* grid : {TextGrid, BinGrid}) {
+            grid->setCurrentRow(0);
+            grid->setCurrentCol(col);
+        }
+    }
+    if (change.Any())
+        RedrawGrids();
+    if (change.cursor)
+        RefreshInspector(*this, cursorAddress);
 }
 
 void TPageForm::Panel3Resize()
@@ -236,12 +257,7 @@ void TPageForm::RedrawGrids()
     TextGrid->update();
 }
 
-void TPageForm::ScrollBar1Scroll(ScrollAction code, int position)
-{
-    topAddress = pageview::Scroll(Shape(), topAddress, bytesPerUnit, code, position);
-    SyncScrollBar();
-    RedrawGrids();
-}
+void TPageForm::ScrollBar1Scroll(ScrollAction code, int position) { Show(ApplyScroll(code, position)); }
 
 // The scroll bar's own actions; its thumb then stays where SyncScrollBar put it.
 void TPageForm::ScrollBarAction(int action)
@@ -268,12 +284,7 @@ void TPageForm::ScrollBarAction(int action)
     }
 }
 
-void TPageForm::GridWheel(int notchesUp)
-{
-    topAddress = pageview::Wheel(Shape(), topAddress, bytesPerUnit, notchesUp);
-    SyncScrollBar();
-    RedrawGrids();
-}
+void TPageForm::GridWheel(int notchesUp) { Show(ApplyWheel(notchesUp)); }
 
 void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
 {
@@ -290,63 +301,17 @@ void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Down: nav = NavKey::Down; break;
     default: return;
     }
-    const bool ctrl = shift.testFlag(Qt::ControlModifier);
-    const pageview::KeyOutcome outcome =
-        pageview::KeyDown(Shape(), {topAddress, cursorAddress}, nav, ctrl, bytesPerUnit);
-    switch (outcome.kind) {
-    case pageview::KeyOutcome::Ignored: return;
-    case pageview::KeyOutcome::Scrolled:
-        topAddress = outcome.view.topAddress;
-        SyncScrollBar();
-        RedrawGrids();
-        return;
-    case pageview::KeyOutcome::MovedUp:
-        cursorAddress = outcome.view.cursorAddress;
-        MoveToAddress(cursorAddress);
-        break;
-    case pageview::KeyOutcome::Moved:
-        cursorAddress = outcome.view.cursorAddress;
-        if (outcome.view.topAddress != topAddress) {
-            topAddress = outcome.view.topAddress;
-            SyncScrollBar();
-        }
-        break;
-    }
-    RedrawGrids();
-    RefreshInspector(*this, cursorAddress);
+    Show(ApplyKey(nav, shift.testFlag(Qt::ControlModifier)));
 }
 
 bool TPageForm::BinGridSelectCell(Grid*, int col, int row)
 {
-    if (!pageview::CanSelect(Shape(), topAddress, row, col))
-        return false;
-    cursorAddress = CellAddress(row, col);
-    RedrawGrids();
-    RefreshInspector(*this, cursorAddress);
-    return true;
+    const Change change = ApplyClick(row, col);
+    Show(change);
+    return change.cursor;
 }
 
-void TPageForm::MoveToAddress(int64_t address)
-{
-    const pageview::View view = pageview::MoveToAddress(Shape(), address);
-    topAddress = view.topAddress;
-    SyncScrollBar();
-    cursorAddress = view.cursorAddress;
-    // The grids' own current cells follow; each move reports through BinGridSelectCell.
-    const int col = static_cast<int>(view.cursorAddress % layout.bytesPerRow) + BinGrid->fixedColumns();
-    for (Grid* grid : {TextGrid, BinGrid}) {
-        grid->setCurrentRow(0);
-        grid->setCurrentCol(col);
-    }
-    RedrawGrids();
-    RefreshInspector(*this, cursorAddress);
-}
-
-pageview::CellText TPageForm::CellText(int row, int col, bool hexGrid) const
-{
-    return pageview::CellTextAt(Shape(), topAddress, row, col, hexGrid,
-                                [this](int64_t offset) { return ReadByte(*this, offset); });
-}
+void TPageForm::MoveToAddress(int64_t address) { Show(PageState::MoveToAddress(address)); }
 
 void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid)
 {
@@ -402,25 +367,16 @@ void TPageForm::BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row
     try {
         DrawGridCell(canvas, col, row, rect, state, sender == BinGrid);
     } catch (const std::exception& e) {
-        // Standing rule: never a box inside a paint. The cell stays blank.
+        // No box may open inside a paint: the cell stays blank and the text waits.
         canvas.fillRect(rect, BinGrid->palette().color(QPalette::Active, QPalette::Base));
-        if (paintFailure.empty())
-            paintFailure = e.what();
+        NotePaintFailure(e.what());
     }
 }
 
 void TPageForm::PaintDone()
 {
-    if (paintFailure.empty()) {
-        paintFailureShown = false;
-        return;
-    }
-    const std::string text = std::move(paintFailure);
-    paintFailure.clear();
-    if (!paintFailureShown) {
-        paintFailureShown = true;
-        ShowErrorLater(QString::fromLocal8Bit(text.c_str()));
-    }
+    if (const std::optional<std::string> text = PaintFinished())
+        ShowErrorLater(QString::fromLocal8Bit(text->c_str()));
 }
 
 bool TPageForm::eventFilter(QObject* watched, QEvent* event)

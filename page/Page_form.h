@@ -1,12 +1,11 @@
 #pragma once
 
 // One open file's page: the hex grid, the character grid, the scroll bar and the
-// inspector table. The arithmetic lives in PageView; this form keeps the state and
-// wires the widgets' events to it.
+// inspector table. The page's state and its moves live in PageState; this form owns
+// the widgets and brings them up to date after each move.
 
-#include "file/File64.h"
 #include "page/Grid.h"
-#include "page/PageView.h"
+#include "page/PageState.h"
 
 #include <QFont>
 #include <QString>
@@ -22,7 +21,7 @@ class QSplitter;
 class QTabWidget;
 class QTableWidget;
 
-class TPageForm : public QWidget {
+class TPageForm : public QWidget, public PageState {
     Q_OBJECT
 public:
     // Opens path read-only inside tabSheet and fills it. Throws util::Error from the
@@ -30,27 +29,12 @@ public:
     TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library = Zere100());
     ~TPageForm() override;
 
-    std::string fileName;
-    std::unique_ptr<util::File64> file;
-    int64_t topAddress = 0;
-    int64_t fileSize = 0;
-    int64_t cursorAddress = 0;
-    double bytesPerUnit = 0;
-
     // Brings the row of address to the top and puts the cursor on it.
     void MoveToAddress(int64_t address);
-    int BytesPerRow() const;
-    int Rows() const;
-    int64_t BytesPerScreen() const { return Shape().BytesPerScreen(); }
-    int64_t CellAddress(int row, int col) const { return Shape().CellAddress(topAddress, row, col); }
-    // The byte of a byte cell; column 0 is refused with "assertion failure".
-    uint8_t CellByte(int row, int col) const;
-    int64_t RowOfAddress(int64_t address) const { return Shape().RowOfAddress(address); }
 
     // Paints one cell of the hex grid (hexGrid) or the character grid into any canvas,
     // in the canvas's current font. Throws the paged file's error before painting anything.
     void DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid);
-    pageview::CellText CellText(int row, int col, bool hexGrid) const;
 
     Grid* BinGrid = nullptr;
     Grid* TextGrid = nullptr;
@@ -80,25 +64,28 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    pageview::PageShape Shape() const;
+    void BuildPanels();
+    void BuildInspectorTab();
+    void BuildScrollBar();
+    void BuildLabels(const QFont& base);
+    void BuildGrids();
+    void AttachTo(QWidget* tabSheet);
+
+    // Brings the scroll bar, the grids and the inspector up to date after a move.
+    void Show(Change change);
     void RedrawGrids();
     void ScrollBarAction(int action);
     void GridWheel(int notchesUp);
     void PaintDone();
     void PlaceChildren();
 
-    pageview::GridLayout layout;
     // The font the byte tiles were last asked for, and its key.
     QFont tileFont;
     QString tileFontKey;
     qreal tileRatio = 1.0;
     int scrollWheelAngle = 0;
     int lastThumbPosition = 0;
-    // A byte that failed while painting: its text is shown once after the paint, and
-    // again only after a paint that succeeded.
-    std::string paintFailure;
-    bool paintFailureShown = false;
 };
 
-// The byte at offset; "assertion failure" at or past the file's size.
-uint8_t ReadByte(const TPageForm& page, int64_t offset);
+// Rewrites rows 1 to 21 of the page's DataSG for the bytes at address. Raises nothing.
+void RefreshInspector(TPageForm& page, int64_t address);

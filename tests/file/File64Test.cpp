@@ -1,5 +1,7 @@
 #include "file/File64.h"
 #include "file/SizeProbe.h"
+#include "support/ErrorText.h"
+#include "support/FakeBlockIO.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,69 +17,9 @@
 
 using testing_support::RandomBytes;
 using testing_support::TempDir;
+using testing_support::ErrorText;
+using testing_support::FakeBlockIO;
 using util::File64;
-
-namespace {
-
-std::string errorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const util::Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-// A counting stand-in for the block I/O library, over bytes in memory.
-namespace fake {
-std::vector<uint8_t> bytes;
-int64_t position = 0;
-int opens = 0, seeks = 0, reads = 0, writes = 0, closes = 0, commits = 0;
-int64_t lastSeekOffset = -99;
-int handleToGive = 7;
-int readResult = 0; // when not 0, every read answers this instead of reading
-
-void reset(std::vector<uint8_t> content)
-{
-    bytes = std::move(content);
-    position = 0;
-    opens = seeks = reads = writes = closes = commits = 0;
-    lastSeekOffset = -99;
-    handleToGive = 7;
-    readResult = 0;
-}
-
-int open(const char*, int, int) { ++opens; return handleToGive; }
-int64_t seek(int handle, int64_t offset, int origin)
-{
-    ++seeks;
-    lastSeekOffset = offset;
-    if (handle <= 0)
-        return -1;
-    position = origin == 2 ? static_cast<int64_t>(bytes.size()) + offset : offset;
-    return position;
-}
-int read(int handle, void* buffer, unsigned count)
-{
-    ++reads;
-    if (handle <= 0)
-        return -1;
-    if (readResult != 0)
-        return readResult;
-    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, static_cast<int64_t>(bytes.size()) - position));
-    std::copy_n(bytes.begin() + position, n, static_cast<uint8_t*>(buffer));
-    position += n;
-    return static_cast<int>(n);
-}
-int write(int, const void*, unsigned) { ++writes; return -1; }
-int close(int) { ++closes; return 0; }
-int commit(int) { ++commits; return 0; }
-} // namespace fake
-
-DllLoader standIn() { return DllLoader(fake::seek, fake::read, fake::write, fake::open, fake::close, fake::commit); }
-
-} // namespace
 
 TEST(File64, TenByteFileServesEveryByteFromTheFirstWindow)
 {
@@ -90,8 +32,8 @@ TEST(File64, TenByteFileServesEveryByteFromTheFirstWindow)
         EXPECT_EQ(*(file.begin() + i), content[static_cast<size_t>(i)]);
     EXPECT_EQ(file.window().start(), 0);
     EXPECT_EQ(file.window().length(), 10);
-    EXPECT_EQ(errorText([&] { file.getByte(10); }), "file seek error");
-    EXPECT_EQ(errorText([&] { (void)*file.end(); }), "file seek error");
+    EXPECT_EQ(ErrorText([&] { file.getByte(10); }), "file seek error");
+    EXPECT_EQ(ErrorText([&] { (void)*file.end(); }), "file seek error");
 }
 
 TEST(File64, WindowRefillsExactlyAtTheMissedOffset)
@@ -131,7 +73,7 @@ TEST(File64, NegativeOffsetIsASeekError)
 {
     TempDir dir;
     File64 file(dir.write("five", {1, 2, 3, 4, 5}));
-    EXPECT_EQ(errorText([&] { file.getByte(-1); }), "file seek error");
+    EXPECT_EQ(ErrorText([&] { file.getByte(-1); }), "file seek error");
 }
 
 TEST(File64, SparseTerabyteFileOpensAtOnce)
@@ -153,7 +95,7 @@ TEST(File64, OpeningWhatCannotBeViewedSaysCantOpenFile)
     for (const std::string& path : {dir.file("missing"), dir.file("fifo"), dir.file("folder"),
                                     std::string("/dev/null"), std::string("/dev/zero")}) {
         // A FIFO without a writer must not block the open.
-        auto attempt = std::async(std::launch::async, [&] { return errorText([&] { File64 f(path); }); });
+        auto attempt = std::async(std::launch::async, [&] { return ErrorText([&] { File64 f(path); }); });
         ASSERT_EQ(attempt.wait_for(std::chrono::seconds(5)), std::future_status::ready) << path;
         EXPECT_EQ(attempt.get(), "Can't open file") << path;
     }
@@ -164,7 +106,7 @@ TEST(File64, EmptyFileOpensButHasNoBytes)
     TempDir dir;
     File64 file(dir.write("empty", {}));
     EXPECT_EQ(file.size(), 0);
-    EXPECT_EQ(errorText([&] { file.getByte(0); }), "file seek error");
+    EXPECT_EQ(ErrorText([&] { file.getByte(0); }), "file seek error");
 }
 
 TEST(SizeProbe, TellsWhatTheOpenCommandReports)
@@ -184,63 +126,63 @@ TEST(SizeProbe, TellsWhatTheOpenCommandReports)
 
 TEST(File64StandIn, HitsCallNothingAndMissesSeekToTheMissedOffset)
 {
-    fake::reset(RandomBytes(200000, 4));
-    const DllLoader library = standIn();
+    FakeBlockIO fake(RandomBytes(200000, 4));
+    const DllLoader& library = fake.library();
     {
         File64 file("any", library);
-        EXPECT_EQ(fake::opens, 1);
-        EXPECT_EQ(fake::seeks, 2);
-        EXPECT_EQ(fake::reads, 1);
+        EXPECT_EQ(fake.opens, 1);
+        EXPECT_EQ(fake.seeks, 2);
+        EXPECT_EQ(fake.reads, 1);
         for (int64_t i = 0; i < 65536; ++i)
-            ASSERT_EQ(file.getByte(i), fake::bytes[static_cast<size_t>(i)]);
-        EXPECT_EQ(fake::seeks, 2);
-        EXPECT_EQ(fake::reads, 1);
+            ASSERT_EQ(file.getByte(i), fake.bytes[static_cast<size_t>(i)]);
+        EXPECT_EQ(fake.seeks, 2);
+        EXPECT_EQ(fake.reads, 1);
 
-        EXPECT_EQ(file.getByte(100000), fake::bytes[100000]);
-        EXPECT_EQ(fake::seeks, 3);
-        EXPECT_EQ(fake::lastSeekOffset, 100000);
-        EXPECT_EQ(fake::reads, 2);
-        EXPECT_EQ(file.getByte(99999), fake::bytes[99999]);
-        EXPECT_EQ(fake::lastSeekOffset, 99999);
-        EXPECT_EQ(fake::closes, 0);
+        EXPECT_EQ(file.getByte(100000), fake.bytes[100000]);
+        EXPECT_EQ(fake.seeks, 3);
+        EXPECT_EQ(fake.lastSeekOffset, 100000);
+        EXPECT_EQ(fake.reads, 2);
+        EXPECT_EQ(file.getByte(99999), fake.bytes[99999]);
+        EXPECT_EQ(fake.lastSeekOffset, 99999);
+        EXPECT_EQ(fake.closes, 0);
     }
-    EXPECT_EQ(fake::closes, 1);
-    EXPECT_EQ(fake::writes, 0);
-    EXPECT_EQ(fake::commits, 0);
+    EXPECT_EQ(fake.closes, 1);
+    EXPECT_EQ(fake.writes, 0);
+    EXPECT_EQ(fake.commits, 0);
 }
 
 TEST(File64StandIn, FailedRefillSaysFileReadErrorAndTriesAgainNextTime)
 {
-    fake::reset(RandomBytes(200000, 5));
-    const DllLoader library = standIn();
+    FakeBlockIO fake(RandomBytes(200000, 5));
+    const DllLoader& library = fake.library();
     File64 file("any", library);
-    fake::readResult = -1;
-    EXPECT_EQ(errorText([&] { file.getByte(70000); }), "file read error");
-    EXPECT_EQ(errorText([&] { file.getByte(0); }), "file read error");
-    fake::readResult = 0;
-    EXPECT_EQ(file.getByte(0), fake::bytes[0]);
+    fake.readResult = -1;
+    EXPECT_EQ(ErrorText([&] { file.getByte(70000); }), "file read error");
+    EXPECT_EQ(ErrorText([&] { file.getByte(0); }), "file read error");
+    fake.readResult = 0;
+    EXPECT_EQ(file.getByte(0), fake.bytes[0]);
 }
 
 TEST(File64StandIn, UntestedFirstReadFailureRefillsOnFirstAccess)
 {
-    fake::reset({9, 8, 7});
-    const DllLoader library = standIn();
-    fake::readResult = -1;
+    FakeBlockIO fake({9, 8, 7});
+    const DllLoader& library = fake.library();
+    fake.readResult = -1;
     File64 file("any", library);
-    fake::readResult = 0;
+    fake.readResult = 0;
     EXPECT_EQ(file.getByte(2), 7);
-    EXPECT_EQ(fake::reads, 2);
+    EXPECT_EQ(fake.reads, 2);
 }
 
 TEST(File64StandIn, RefusedHandleIsNotClosedAndAcceptedOneIsClosedOnce)
 {
-    fake::reset({1, 2, 3});
-    const DllLoader library = standIn();
-    fake::handleToGive = 0;
-    EXPECT_EQ(errorText([&] { File64 f("any", library); }), "Can't open file");
-    EXPECT_EQ(fake::seeks, 2); // both seeks run before the handle is tested
-    EXPECT_EQ(fake::closes, 0);
-    EXPECT_EQ(fake::reads, 0);
+    FakeBlockIO fake({1, 2, 3});
+    const DllLoader& library = fake.library();
+    fake.handleToGive = 0;
+    EXPECT_EQ(ErrorText([&] { File64 f("any", library); }), "Can't open file");
+    EXPECT_EQ(fake.seeks, 2); // both seeks run before the handle is tested
+    EXPECT_EQ(fake.closes, 0);
+    EXPECT_EQ(fake.reads, 0);
 }
 
 namespace {
@@ -251,12 +193,13 @@ void recordReport(const char* text) { reports.emplace_back(text); }
 TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
 {
     const DllLoader missingLibrary("libzere100-does-not-exist.so");
-    const DllLoader missingEntry(fake::seek, fake::read, fake::write, fake::open, fake::close, nullptr);
+    FakeBlockIO fake({1});
+    const DllLoader& f = fake.library();
+    const DllLoader missingEntry(f.seek, f.read, f.write, f.open, f.close, nullptr);
     EXPECT_FALSE(missingLibrary.complete());
     EXPECT_FALSE(missingEntry.complete());
     reports.clear();
     const decltype(util::LoadFailureSeam)::Override record(util::LoadFailureSeam, recordReport);
-    fake::reset({1});
     for (const DllLoader* library : {&missingLibrary, &missingEntry, &missingLibrary}) {
         bool reported = false;
         try {
@@ -267,7 +210,7 @@ TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
         EXPECT_TRUE(reported);
     }
     EXPECT_EQ(reports, std::vector<std::string>(3, "Failed to load libzere100.so\nReinstall software"));
-    EXPECT_EQ(fake::opens, 0);
+    EXPECT_EQ(fake.opens, 0);
 }
 
 TEST(DllLoader, TheProgramsLoaderFindsTheLibraryBesideTheExecutable)

@@ -1,0 +1,126 @@
+#include "page/PageState.h"
+
+#include <QLocale>
+
+PageState::PageState(const std::string& path, const DllLoader& library)
+    : fileName(path), file(std::make_unique<util::File64>(path, library))
+{
+    topAddress = file->begin().position;
+    fileSize = file->size();
+    cursorAddress = 0;
+}
+
+PageState::~PageState() = default;
+
+void PageState::SetGridShape(int bytesPerRow_, int rows_)
+{
+    bytesPerRow = bytesPerRow_;
+    rows = rows_;
+}
+
+uint8_t ReadByte(const PageState& page, int64_t offset)
+{
+    if (offset >= page.fileSize)
+        throw util::Error("assertion failure");
+    return page.file->getByte(offset);
+}
+
+uint8_t PageState::CellByte(int row, int col) const
+{
+    if (col <= 0)
+        throw util::Error("assertion failure");
+    return ReadByte(*this, CellAddress(row, col));
+}
+
+pageview::CellText PageState::CellText(int row, int col, bool hexGrid) const
+{
+    return pageview::CellTextAt(Shape(), topAddress, row, col, hexGrid,
+                                [this](int64_t offset) { return ReadByte(*this, offset); });
+}
+
+pageview::ScrollBarState PageState::ReckonScrollBar()
+{
+    const pageview::ScrollBarState state = pageview::SyncScrollBar(Shape(), topAddress);
+    bytesPerUnit = state.bytesPerUnit;
+    return state;
+}
+
+PageState::Change PageState::ApplyKey(pageview::NavKey key, bool ctrl)
+{
+    const pageview::KeyOutcome outcome = pageview::KeyDown(Shape(), {topAddress, cursorAddress}, key, ctrl, bytesPerUnit);
+    switch (outcome.kind) {
+    case pageview::KeyOutcome::Ignored: return {};
+    case pageview::KeyOutcome::Scrolled:
+        topAddress = outcome.view.topAddress;
+        ReckonScrollBar();
+        return {.view = true};
+    case pageview::KeyOutcome::MovedUp: return MoveToAddress(outcome.view.cursorAddress);
+    case pageview::KeyOutcome::Moved: break;
+    }
+    cursorAddress = outcome.view.cursorAddress;
+    Change change{.cursor = true};
+    if (outcome.view.topAddress != topAddress) {
+        topAddress = outcome.view.topAddress;
+        ReckonScrollBar();
+        change.view = true;
+    }
+    return change;
+}
+
+PageState::Change PageState::ApplyScroll(pageview::ScrollAction action, int position)
+{
+    topAddress = pageview::Scroll(Shape(), topAddress, bytesPerUnit, action, position);
+    ReckonScrollBar();
+    return {.view = true};
+}
+
+PageState::Change PageState::ApplyWheel(int notchesUp)
+{
+    topAddress = pageview::Wheel(Shape(), topAddress, bytesPerUnit, notchesUp);
+    ReckonScrollBar();
+    return {.view = true};
+}
+
+PageState::Change PageState::ApplyClick(int row, int col)
+{
+    if (!pageview::CanSelect(Shape(), topAddress, row, col))
+        return {};
+    cursorAddress = CellAddress(row, col);
+    return {.cursor = true};
+}
+
+PageState::Change PageState::MoveToAddress(int64_t address)
+{
+    const pageview::View view = pageview::MoveToAddress(Shape(), address);
+    topAddress = view.topAddress;
+    ReckonScrollBar();
+    cursorAddress = view.cursorAddress;
+    return {.view = true, .cursor = true, .gridCells = true};
+}
+
+InspectorRows PageState::InspectorRowsAt(int64_t address) const
+{
+    const InspectorSample sample =
+        TakeInspectorSample([this](int64_t offset) { return ReadByte(*this, offset); }, address);
+    return InspectorRowsOf(sample, QLocale());
+}
+
+void PageState::NotePaintFailure(const char* text)
+{
+    if (paintFailure.empty())
+        paintFailure = text;
+}
+
+std::optional<std::string> PageState::PaintFinished()
+{
+    if (paintFailure.empty()) {
+        paintFailureShown = false;
+        return std::nullopt;
+    }
+    std::string text = std::move(paintFailure);
+    paintFailure.clear();
+    if (paintFailureShown)
+        return std::nullopt;
+    paintFailureShown = true;
+    return text;
+}

@@ -1,0 +1,114 @@
+#include "page/PageState.h"
+#include "support/ErrorText.h"
+#include "support/FakeBlockIO.h"
+
+#include <gtest/gtest.h>
+
+using pageview::NavKey;
+using pageview::ScrollAction;
+using testing_support::ErrorText;
+using testing_support::FakeBlockIO;
+
+namespace {
+
+// A page of 16 bytes a row and 4 rows over a file of 1000 bytes, its byte at n being n % 256.
+class PageStateTest : public testing::Test {
+protected:
+    static std::vector<uint8_t> Counting(size_t n)
+    {
+        std::vector<uint8_t> bytes(n);
+        for (size_t i = 0; i < n; ++i)
+            bytes[i] = static_cast<uint8_t>(i);
+        return bytes;
+    }
+
+    PageStateTest() { page.SetGridShape(16, 4), page.ReckonScrollBar(); }
+
+    FakeBlockIO io{Counting(1000)};
+    PageState page{"any", io.library()};
+};
+
+TEST_F(PageStateTest, KeysMoveTheCursorAndSayWhatChanged)
+{
+    PageState::Change c = page.ApplyKey(NavKey::Right, false);
+    EXPECT_EQ(page.cursorAddress, 1);
+    EXPECT_TRUE(c.cursor);
+    EXPECT_FALSE(c.view);
+
+    c = page.ApplyKey(NavKey::PageDown, false);
+    EXPECT_EQ(page.cursorAddress, 1 + 64);
+    EXPECT_TRUE(c.cursor);
+    EXPECT_TRUE(c.view);
+    EXPECT_EQ(page.topAddress, 16); // just far enough to show the cursor
+
+    // Ctrl+Down scrolls by a row and leaves the cursor where it stands.
+    c = page.ApplyKey(NavKey::Down, true);
+    EXPECT_EQ(page.topAddress, 32);
+    EXPECT_EQ(page.cursorAddress, 65);
+    EXPECT_TRUE(c.view);
+    EXPECT_FALSE(c.cursor);
+
+    c = page.ApplyKey(NavKey::Up, false);
+    EXPECT_EQ(page.cursorAddress, 49);
+    EXPECT_FALSE(c.view);
+    page.ApplyKey(NavKey::Up, false);
+    // Up above the view brings the cursor's row to the top, and the grids' cells follow.
+    c = page.ApplyKey(NavKey::Up, false);
+    EXPECT_EQ(page.cursorAddress, 17);
+    EXPECT_EQ(page.topAddress, 16);
+    EXPECT_TRUE(c.view && c.cursor && c.gridCells);
+
+    c = page.ApplyKey(NavKey::Other, false);
+    EXPECT_FALSE(c.Any());
+}
+
+TEST_F(PageStateTest, MoveToAddressPutsTheRowOnTopAndTheInverseFindsTheCell)
+{
+    const PageState::Change c = page.MoveToAddress(999);
+    EXPECT_TRUE(c.view && c.cursor && c.gridCells);
+    EXPECT_EQ(page.cursorAddress, 999);
+    EXPECT_EQ(page.topAddress, 992);
+    const pageview::PageShape::Cell cell = page.Shape().CellOfAddress(page.topAddress, page.cursorAddress);
+    EXPECT_EQ(cell.row, 0);
+    EXPECT_EQ(cell.col, 8);
+    EXPECT_EQ(page.CellAddress(cell.row, cell.col), 999);
+    EXPECT_EQ(page.CellByte(cell.row, cell.col), 999 % 256);
+    EXPECT_EQ(page.Shape().CellOfAddress(0, 37).row, 2);
+}
+
+TEST_F(PageStateTest, ClicksPastTheEndAreRefused)
+{
+    page.MoveToAddress(992);
+    EXPECT_FALSE(page.ApplyClick(0, 9).Any()); // 1000: past the last byte
+    EXPECT_EQ(page.cursorAddress, 992);
+    EXPECT_TRUE(page.ApplyClick(0, 8).cursor);
+    EXPECT_EQ(page.cursorAddress, 999);
+    EXPECT_EQ(ErrorText([&] { page.CellByte(0, 0); }), "assertion failure");
+    EXPECT_EQ(ErrorText([&] { ReadByte(page, 1000); }), "assertion failure");
+}
+
+TEST_F(PageStateTest, ScrollsAndTheWheelMoveOnlyTheView)
+{
+    PageState::Change c = page.ApplyScroll(ScrollAction::Bottom, 0);
+    EXPECT_TRUE(c.view);
+    EXPECT_FALSE(c.cursor);
+    EXPECT_EQ(page.topAddress, 992);
+    c = page.ApplyWheel(1);
+    EXPECT_EQ(page.topAddress, 992 - 3 * 16);
+    EXPECT_EQ(page.cursorAddress, 0);
+}
+
+TEST_F(PageStateTest, AReadFailureIsShownOnceUntilAPaintSucceeds)
+{
+    EXPECT_FALSE(page.PaintFinished());
+    page.NotePaintFailure("file read error");
+    page.NotePaintFailure("a later failure of the same paint");
+    EXPECT_EQ(page.PaintFinished(), "file read error");
+    page.NotePaintFailure("file read error");
+    EXPECT_FALSE(page.PaintFinished());
+    EXPECT_FALSE(page.PaintFinished()); // a paint that succeeded
+    page.NotePaintFailure("file read error");
+    EXPECT_EQ(page.PaintFinished(), "file read error");
+}
+
+} // namespace
