@@ -1,6 +1,7 @@
 #include "output/PrintLayout.h"
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
+#include "support/FakeBlockIO.h"
 #include "support/TempFiles.h"
 #include "util/Error.h"
 #include "util/Messages.h"
@@ -22,27 +23,6 @@ using testing_support::RandomBytes;
 using testing_support::TempDir;
 
 namespace {
-
-// A block I/O stand-in whose reads fail beyond the first 64 KiB of a 1 MiB file.
-namespace unreadable {
-int64_t position = 0;
-int open(const char*, int, int) { return 3; }
-int64_t seek(int, int64_t offset, int origin)
-{
-    position = origin == 2 ? (int64_t{1} << 20) + offset : offset;
-    return position;
-}
-int read(int, void* buffer, unsigned count)
-{
-    if (position >= 0x10000)
-        return -1;
-    std::fill_n(static_cast<uint8_t*>(buffer), count, uint8_t{0x41});
-    return static_cast<int>(count);
-}
-int write(int, const void*, unsigned) { return -1; }
-int close(int) { return 0; }
-int commit(int) { return 0; }
-} // namespace unreadable
 
 // A shown page on a 100-byte file: a partial last row and blank rows below it.
 class PrintPageTest : public ::testing::Test {
@@ -89,7 +69,7 @@ protected:
 
     TempDir dir;
     QString pdf = QString::fromStdString(dir.file("page.pdf"));
-    std::unique_ptr<DllLoader> standIn; // outlives the page that reads through it
+    std::unique_ptr<testing_support::FakeBlockIO> standIn; // outlives the page that reads through it
     std::unique_ptr<QWidget> sheet;
     TPageForm* page = nullptr;
     QPrinter printer{QPrinter::HighResolution};
@@ -169,9 +149,10 @@ TEST_F(PrintPageTest, WithoutAPageNothingIsAsked)
 
 TEST_F(PrintPageTest, ABytesReadFailureEndsThePrintBeforeAnyDocumentAndRestoresTheCursor)
 {
-    standIn = std::make_unique<DllLoader>(unreadable::seek, unreadable::read, unreadable::write, unreadable::open,
-                                          unreadable::close, unreadable::commit);
-    open("stand-in", *standIn);
+    // A file of 1 MiB whose bytes past the first window cannot be read.
+    standIn = std::make_unique<testing_support::FakeBlockIO>(int64_t{1} << 20, 0x41);
+    standIn->failFrom = 0x10000;
+    open("stand-in", standIn->library());
     page->MoveToAddress(0x20000);
     QApplication::processEvents(); // the screen's own failure box, shown after its paint
     boxes.clear();

@@ -1,4 +1,6 @@
 #include "page/Page_form.h"
+#include "support/ErrorText.h"
+#include "support/FakeBlockIO.h"
 #include "support/TempFiles.h"
 #include "util/Messages.h"
 
@@ -15,20 +17,12 @@
 #include <algorithm>
 #include <memory>
 
+using testing_support::ErrorText;
+using testing_support::FakeBlockIO;
 using testing_support::RandomBytes;
 using testing_support::TempDir;
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const util::Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // A shown tab sheet holding one page on a file of the given bytes.
 class Page : public testing::Test {
@@ -139,8 +133,8 @@ TEST_F(Page, ReadByteGuardsTheEndOfTheFile)
     open(RandomBytes(70000, 3));
     EXPECT_EQ(ReadByte(*page, 69999), bytes[69999]);
     EXPECT_EQ(ReadByte(*page, 0), bytes[0]);
-    EXPECT_EQ(ErrorOf([&] { ReadByte(*page, 70000); }), "assertion failure");
-    EXPECT_EQ(ErrorOf([&] { page->CellByte(0, 0); }), "assertion failure");
+    EXPECT_EQ(ErrorText([&] { ReadByte(*page, 70000); }), "assertion failure");
+    EXPECT_EQ(ErrorText([&] { page->CellByte(0, 0); }), "assertion failure");
     EXPECT_EQ(page->CellByte(0, 1), bytes[0]);
 }
 
@@ -310,35 +304,14 @@ TEST_F(Page, DrawGridCellPaintsIntoAnOffscreenImage)
     EXPECT_EQ(image.pixelColor(170, 15), QColor(Qt::black)); // nothing outside the cells
 }
 
-// A block I/O stand-in over a file of 1 MiB whose bytes past the first window cannot be read.
-namespace failing {
-int64_t position = 0;
-bool failReads = true;
-int open(const char*, int, int) { return 3; }
-int64_t seek(int, int64_t offset, int origin)
-{
-    position = origin == 2 ? (int64_t{1} << 20) + offset : offset;
-    return position;
-}
-int read(int, void* buffer, unsigned count)
-{
-    if (failReads && position >= 0x10000)
-        return -1;
-    std::fill_n(static_cast<uint8_t*>(buffer), count, uint8_t{0x33});
-    return static_cast<int>(count);
-}
-int write(int, const void*, unsigned) { return -1; }
-int close(int) { return 0; }
-int commit(int) { return 0; }
-} // namespace failing
-
 TEST_F(Page, UnreadableBytesPaintBlankAndTheTextIsShownOnceAfterThePaint)
 {
     std::vector<util::Message> boxes;
     util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
-    const DllLoader library(failing::seek, failing::read, failing::write, failing::open, failing::close,
-                            failing::commit);
-    openPath("stand-in", QSize(1000, 700), library);
+    // A file of 1 MiB whose bytes past the first window cannot be read.
+    FakeBlockIO io(int64_t{1} << 20, 0x33);
+    io.failFrom = 0x10000;
+    openPath("stand-in", QSize(1000, 700), io.library());
     EXPECT_TRUE(boxes.empty());
 
     page->MoveToAddress(0x20000);

@@ -1,5 +1,6 @@
 #include "page/GridGeometry.h"
 #include "page/PageView.h"
+#include "support/ErrorText.h"
 #include "util/Error.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,7 @@ std::string Text(const CellText& text) { return std::string(text.chars.data(), s
 
 std::string ScrollError(const PageShape& shape)
 {
-    try {
-        Scroll(shape, 0, 1.0, ScrollAction::LineDown, 0);
-    } catch (const util::Error& e) {
-        return e.what();
-    }
-    return "no error";
+    return testing_support::ErrorText([&] { Scroll(shape, 0, 1.0, ScrollAction::LineDown, 0); });
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "search/Search.h"
 
+#include "support/FakeBlockIO.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 using search::SearchFile;
+using testing_support::FakeBlockIO;
 using testing_support::RandomBytes;
 using testing_support::TempDir;
 using Bytes = std::vector<uint8_t>;
@@ -51,50 +53,6 @@ Bytes Slice(const Bytes& bytes, int64_t at, int64_t length)
     return Bytes(bytes.begin() + at, bytes.begin() + at + length);
 }
 
-// A stand-in block I/O library over the real one whose reads deliver at most
-// readLimit bytes and fail from failFrom on: short windows and read errors.
-struct StandIn {
-    static inline int32_t readLimit = 1 << 30;
-    static inline int64_t failFrom = INT64_MAX;
-    static inline int64_t position = 0;
-    static inline int reads = 0;
-
-    static int64_t seek(int h, int64_t offset, int origin)
-    {
-        const int64_t r = Zere100().seek(h, offset, origin);
-        if (r >= 0 && origin == VX_SEEK_SET)
-            position = r;
-        return r;
-    }
-    static int read(int h, void* buffer, unsigned count)
-    {
-        ++reads;
-        if (position >= failFrom)
-            return -1;
-        return Zere100().read(h, buffer, std::min<unsigned>(count, static_cast<unsigned>(readLimit)));
-    }
-    static DllLoader Loader()
-    {
-        const DllLoader& real = Zere100();
-        return DllLoader(seek, read, real.write, real.open, real.close, real.commit);
-    }
-};
-
-class StandInReset {
-public:
-    StandInReset(int32_t limit, int64_t fail = INT64_MAX)
-    {
-        StandIn::readLimit = limit;
-        StandIn::failFrom = fail;
-        StandIn::reads = 0;
-    }
-    ~StandInReset()
-    {
-        StandIn::readLimit = 1 << 30;
-        StandIn::failFrom = INT64_MAX;
-    }
-};
-
 } // namespace
 
 // Files of random and of two-valued bytes (many near matches, many overlapping
@@ -122,8 +80,8 @@ protected:
     const DifferentialCase& c = GetParam();
     const Bytes bytes = OfAlphabet(RandomBytes(static_cast<size_t>(c.size), 7), c.alphabet);
     TempDir dir;
-    StandInReset reset{c.readLimit};
-    const DllLoader loader = StandIn::Loader();
+    FakeBlockIO io{FakeBlockIO::OverRealLibrary{}, static_cast<uint32_t>(c.readLimit)};
+    const DllLoader& loader = io.library();
     const util::File64 file{dir.write("f", bytes), loader};
 };
 
@@ -265,19 +223,20 @@ TEST(SearchFile, FindsAMatchPastFourGibibytes)
 TEST(SearchFile, EmptyPatternReadsNothing)
 {
     TempDir dir;
-    StandInReset reset(1 << 30);
-    const DllLoader loader = StandIn::Loader();
+    FakeBlockIO io{FakeBlockIO::OverRealLibrary{}};
+    const DllLoader& loader = io.library();
     const util::File64 file(dir.write("f", Four41), loader);
-    const int readsAtOpen = StandIn::reads;
+    const int readsAtOpen = io.reads;
     EXPECT_EQ(SearchFile(file, "", 3), 3);
-    EXPECT_EQ(StandIn::reads, readsAtOpen);
+    EXPECT_EQ(io.reads, readsAtOpen);
 }
 
 TEST(SearchFile, PassesAReadErrorOn)
 {
     TempDir dir;
-    StandInReset reset(1 << 30, 2 * Window);
-    const DllLoader loader = StandIn::Loader();
+    FakeBlockIO io{FakeBlockIO::OverRealLibrary{}};
+    io.failFrom = 2 * Window;
+    const DllLoader& loader = io.library();
     const util::File64 file(dir.sparse("f", 4 * Window), loader);
     try {
         SearchFile(file, "01", 0);

@@ -20,7 +20,11 @@ FakeBlockIO::FakeBlockIO(int64_t size_, uint8_t fill_) : FakeBlockIO()
     fill = fill_;
 }
 
-FakeBlockIO::FakeBlockIO(OverRealLibrary) : FakeBlockIO() { overReal = true; }
+FakeBlockIO::FakeBlockIO(OverRealLibrary, uint32_t readLimit_) : FakeBlockIO()
+{
+    overReal = true;
+    readLimit = readLimit_;
+}
 
 FakeBlockIO::~FakeBlockIO() { active = previous; }
 

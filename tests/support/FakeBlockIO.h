@@ -22,7 +22,7 @@ public:
     // Serves a file of size bytes, each of them fill, without holding them.
     FakeBlockIO(int64_t size, uint8_t fill);
     // Passes every call to the program's loader, still counting and limiting reads.
-    explicit FakeBlockIO(OverRealLibrary);
+    explicit FakeBlockIO(OverRealLibrary, uint32_t readLimit = 1u << 30);
     ~FakeBlockIO();
 
     // A loader over this fake's entry points; it must outlive every file opened with it.
