@@ -233,6 +233,16 @@ void TBEForm::paintEvent(QPaintEvent* event)
     afterFirstPaint.clear();
 }
 
+void TBEForm::holdInput(bool hold) { FilePages->setEnabled(!hold); }
+
+void TBEForm::showStatus(const QString& text)
+{
+    if (text.isEmpty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(text);
+}
+
 TPageForm* TBEForm::activePage() const
 {
     auto* sheet = dynamic_cast<TabSheet*>(FilePages->currentWidget());

@@ -3,6 +3,7 @@
 // The main window: command bar, banner strip, one tab per open file, status bar.
 
 #include "banner/BannerView.h"
+#include "search/SearchHost.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -25,14 +26,20 @@ namespace banner {
 class BannerPane;
 }
 
-class TBEForm : public QMainWindow {
+class TBEForm : public QMainWindow, public search::SearchHost {
     Q_OBJECT
 public:
     explicit TBEForm(QWidget* parent = nullptr);
     ~TBEForm() override;
 
     // The page of the active tab, or null when there is none or it holds no page.
-    TPageForm* activePage() const;
+    TPageForm* activePage() const override;
+
+    // The find commands' host: this window owns their boxes, holds its tabs while a
+    // search runs and shows the search's progress in its status bar.
+    QWidget* boxOwner() override { return this; }
+    void holdInput(bool hold) override;
+    void showStatus(const QString& text) override;
 
     // Banner strip: fetch the list again (in the background); show item k modulo its size.
     void downloadBannerList();

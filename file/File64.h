@@ -80,7 +80,20 @@ public:
     Iterator begin() const;
     Iterator end() const;
     uint8_t getByte(int64_t offset) const;
-    File64Imp& window() const { return *imp; }
+
+    // A read-only look at the bytes the window holds, valid until the next access to
+    // this file moves the window.
+    struct WindowBytes {
+        const uint8_t* data = nullptr;
+        int64_t start = 0;
+        int32_t length = 0;
+        int64_t end() const { return start + length; }
+        const uint8_t* at(int64_t offset) const { return data + (offset - start); }
+    };
+    // Makes the window cover offset, with the errors of getByte, and shows what it holds.
+    WindowBytes cover(int64_t offset) const;
+    // What the window holds now, without reading.
+    WindowBytes window() const;
 
 private:
     std::unique_ptr<File64Imp> imp;
@@ -126,5 +139,13 @@ private:
 
 inline uint8_t File64::Iterator::operator*() const { return imp->getByte(position); }
 inline uint8_t File64::getByte(int64_t offset) const { return imp->getByte(offset); }
+
+inline File64::WindowBytes File64::window() const { return {imp->data(), imp->start(), imp->length()}; }
+
+inline File64::WindowBytes File64::cover(int64_t offset) const
+{
+    imp->locate(offset);
+    return window();
+}
 
 } // namespace util

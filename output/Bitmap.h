@@ -20,8 +20,9 @@ public:
     // A new opaque image of that size, filled white.
     Bitmap(int width, int height);
 
-    // The shared image; never null.
-    QImage& image() const { return *bitmap.get(); }
+    // The shared image; never null. Copies of a bitmap share it.
+    QImage& image() { return *bitmap.get(); }
+    const QImage& image() const { return *bitmap.get(); }
     int width() const;
     int height() const;
 

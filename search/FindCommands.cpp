@@ -1,50 +1,43 @@
 #include "search/FindCommands.h"
 
-#include "app/Mainform.h"
 #include "page/Page_form.h"
 #include "search/AddressText.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 #include "search/PatternText.h"
 #include "search/RadioGroup.h"
+#include "search/SearchGate.h"
+#include "search/SearchProgress.h"
 #include "search/Search.h"
 #include "util/CursorSwapper.h"
 #include "util/Messages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QTabWidget>
 
 namespace search {
 
 namespace {
 
-// One running search of one page. While it lives the busy cursor shows, the tabs
-// are disabled, no user input reaches the main window but Esc, which stops it, and
-// closing the main window stops it and closes the window once it has ended.
-class SearchRun : public QObject {
+// One running search of one page. While it lives the busy cursor shows, the host's
+// input is held and its status line shows the progress of a long search.
+class SearchRun : NoCopy {
 public:
-    SearchRun(TBEForm& form_, const TPageForm& page_) : form(form_), page(page_)
+    SearchRun(SearchHost& host_, const TPageForm& page_) : host(host_), page(page_), gate(*host_.boxOwner())
     {
         running = this;
-        form.FilePages->setEnabled(false);
-        QCoreApplication::instance()->installEventFilter(this);
+        host.holdInput(true);
         clock.start();
     }
 
-    ~SearchRun() override
+    ~SearchRun()
     {
-        QCoreApplication::instance()->removeEventFilter(this);
         if (progressShown)
-            form.StatusBar1->clearMessage();
-        form.FilePages->setEnabled(true);
+            host.showStatus(QString());
+        host.holdInput(false);
         running = nullptr;
-        if (closeRequested)
-            QMetaObject::invokeMethod(&form, [window = &form] { window->close(); }, Qt::QueuedConnection);
     }
 
     // The first match at or after start, -1 for none, SearchCancelled when stopped.
@@ -56,104 +49,55 @@ public:
 
     static inline SearchRun* running = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::Close:
-            if (watched != &form)
-                return false;
-            cancelled = true;
-            closeRequested = true;
-            event->ignore();
-            return true;
-        case QEvent::KeyPress:
-            if (!ofMainWindow(watched))
-                return false;
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                cancelled = true;
-            return true;
-        case QEvent::ShortcutOverride:
-            if (!ofMainWindow(watched))
-                return false;
-            event->accept(); // so that no shortcut fires
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TabletPress:
-            return ofMainWindow(watched);
-        default:
-            return false;
-        }
-    }
-
 private:
-    // Input to the main window, its widgets and its shortcuts is held back; a box
-    // that opens meanwhile (an error shown after a paint) still takes its own.
-    bool ofMainWindow(const QObject* object) const
-    {
-        for (; object; object = object->parent())
-            if (object->isWidgetType())
-                return static_cast<const QWidget*>(object)->window() == &form;
-        return false;
-    }
-
     bool pace(int64_t position)
     {
         QCoreApplication::processEvents();
-        if (!cancelled && clock.elapsed() >= ProgressDelayMs)
+        if (!gate.cancelled() && clock.elapsed() >= ProgressDelayMs)
             showProgress(position);
-        return !cancelled;
+        return !gate.cancelled();
     }
 
     void showProgress(int64_t position)
     {
-        const double span = static_cast<double>(page.file->size() - from);
-        const int percent = span > 0 ? static_cast<int>(100.0 * static_cast<double>(position - from) / span) : 100;
+        const int percent = ProgressPercent(from, position, page.file->size());
         if (progressShown && percent == shownPercent)
             return;
         progressShown = true;
         shownPercent = percent;
-        form.StatusBar1->showMessage(QString::fromLatin1(ProgressText).arg(percent));
+        host.showStatus(ProgressText(percent));
     }
 
-    TBEForm& form;
+    SearchHost& host;
     const TPageForm& page;
     util::CursorSwapper cursor{Qt::WaitCursor};
+    SearchGate gate;
     QElapsedTimer clock;
     int64_t from = 0;
-    bool cancelled = false;
-    bool closeRequested = false;
     bool progressShown = false;
     int shownPercent = -1;
 };
 
-void NotFound(TBEForm& form)
+void NotFound(SearchHost& host)
 {
     util::Beep();
-    util::ShowMessage(&form, {QCoreApplication::applicationName(), QStringLiteral("Search string is not found."),
+    util::ShowMessage(host.boxOwner(), {QCoreApplication::applicationName(), QStringLiteral("Search string is not found."),
                               util::BoxIcon::None});
 }
 
 // Searches the page and moves it to the hit. The search's scope ends before the
 // message, so the box gets the normal cursor and the user's input.
-void SearchAndShow(TBEForm& form, TPageForm& page, int64_t start)
+void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
 {
     int64_t found;
     {
-        SearchRun run(form, page);
+        SearchRun run(host, page);
         found = run.run(PatternText(FindForm->HexEdit->text()), start);
     }
     if (found == SearchCancelled)
         return;
     if (found < 0)
-        NotFound(form);
+        NotFound(host);
     else
         page.MoveToAddress(found);
 }
@@ -168,9 +112,9 @@ void CreateSearchDialogs(QWidget* mainWindow)
     FindForm = new TFindForm(mainWindow);
 }
 
-void FindCommand(TBEForm& form)
+void FindCommand(SearchHost& host)
 {
-    TPageForm* page = form.activePage();
+    TPageForm* page = host.activePage();
     if (!page || !FindForm || SearchRunning())
         return;
     if (FindForm->exec() != QDialog::Accepted)
@@ -178,12 +122,12 @@ void FindCommand(TBEForm& form)
     // The area under the dialog is repainted before the search starts.
     QCoreApplication::processEvents();
     const int64_t start = FindForm->StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
-    SearchAndShow(form, *page, start);
+    SearchAndShow(host, *page, start);
 }
 
-void NextCommand(TBEForm& form)
+void NextCommand(SearchHost& host)
 {
-    TPageForm* page = form.activePage();
+    TPageForm* page = host.activePage();
     if (!page || !FindForm || SearchRunning())
         return;
     if (!FindForm->SearchBtn->isEnabled() || FindForm->HexEdit->text().isEmpty())
@@ -191,12 +135,12 @@ void NextCommand(TBEForm& form)
     const int64_t next = page->cursorAddress + 1;
     if (next >= page->file->size())
         return; // on the last byte: neither beep nor message
-    SearchAndShow(form, *page, next);
+    SearchAndShow(host, *page, next);
 }
 
-void GotoCommand(TBEForm& form)
+void GotoCommand(SearchHost& host)
 {
-    TPageForm* page = form.activePage();
+    TPageForm* page = host.activePage();
     if (!page || !GTForm || SearchRunning())
         return;
     GTForm->MaxAddress = page->file->size() - 1;

@@ -1,9 +1,8 @@
 #pragma once
 
-// The Find, Next and Goto commands of the main window, on its active page.
+// The Find, Next and Goto commands of a window, on its active page.
 
-class QWidget;
-class TBEForm;
+#include "search/SearchHost.h"
 
 namespace search {
 
@@ -11,17 +10,13 @@ namespace search {
 void CreateSearchDialogs(QWidget* mainWindow);
 
 // Asks for a pattern and searches the active page from the top or the cursor.
-void FindCommand(TBEForm& form);
+void FindCommand(SearchHost& host);
 // Searches again for the same pattern from the byte after the cursor.
-void NextCommand(TBEForm& form);
+void NextCommand(SearchHost& host);
 // Asks for an address and moves the active page there.
-void GotoCommand(TBEForm& form);
+void GotoCommand(SearchHost& host);
 
 // True while a search runs; no other command may start then.
 bool SearchRunning();
-
-// The status bar text of a search that runs longer than ProgressDelayMs.
-inline constexpr int ProgressDelayMs = 500;
-inline constexpr const char* ProgressText = "Searching: %1% done. Esc cancels.";
 
 } // namespace search

@@ -11,7 +11,6 @@ namespace search {
 
 namespace {
 
-using Window = util::File64::File64Imp;
 
 // The plain comparison at one position, byte by byte through the paged file.
 bool MatchesAt(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t position)
@@ -40,7 +39,6 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
 {
     if (length <= 0)
         return start;
-    Window& window = file.window();
     const int64_t last = file.size() - length; // the last position where the whole pattern fits
     int64_t j = std::max<int64_t>(start, 0);   // every position before j has been examined
     int64_t paceAt = j + PacingStep;
@@ -52,7 +50,7 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
     };
 
     // Patterns longer than a window never fit in one: compare position by position.
-    if (length > Window::WindowSize) {
+    if (length > util::File64::File64Imp::WindowSize) {
         for (; j <= last; ++j) {
             if (MatchesAt(file, pattern, length, j))
                 return j;
@@ -67,22 +65,22 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
     std::vector<uint8_t> seam(static_cast<size_t>(2 * (length - 1)));
 
     while (j <= last) {
-        const int32_t at = window.locate(j);
-        const int64_t windowEnd = window.start() + window.length();
+        const util::File64::WindowBytes window = file.cover(j);
+        const int64_t windowEnd = window.end();
         if (j <= windowEnd - length) {
             // Positions whose whole pattern lies in the window, up to the next pacing point.
             const int64_t stop = std::min(windowEnd - length, paceAt - 1);
-            const uint8_t* haystack = window.data() + at;
+            const uint8_t* haystack = window.at(j);
             if (const uint8_t* hit = Find(haystack, stop - j + length, pattern, length))
                 return Found(hit, haystack, j);
             j = stop + 1;
         } else {
             // Positions j .. windowEnd-1 straddle the window's end (windowEnd < size here).
             const int64_t tail = windowEnd - j;
-            std::memcpy(seam.data(), window.data() + at, static_cast<size_t>(tail));
-            const int32_t next = window.locate(windowEnd);
-            const int64_t head = std::min<int64_t>(length - 1, window.length() - next);
-            std::memcpy(seam.data() + tail, window.data() + next, static_cast<size_t>(head));
+            std::memcpy(seam.data(), window.at(j), static_cast<size_t>(tail));
+            const util::File64::WindowBytes next = file.cover(windowEnd);
+            const int64_t head = std::min<int64_t>(length - 1, next.end() - windowEnd);
+            std::memcpy(seam.data() + tail, next.at(windowEnd), static_cast<size_t>(head));
             const int64_t seamLength = tail + head;
             if (seamLength >= length) {
                 if (const uint8_t* hit = Find(seam.data(), seamLength, pattern, length))

@@ -30,8 +30,8 @@ TEST(File64, TenByteFileServesEveryByteFromTheFirstWindow)
     EXPECT_EQ(file.end().position - file.begin().position, 10);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(*(file.begin() + i), content[static_cast<size_t>(i)]);
-    EXPECT_EQ(file.window().start(), 0);
-    EXPECT_EQ(file.window().length(), 10);
+    EXPECT_EQ(file.window().start, 0);
+    EXPECT_EQ(file.window().length, 10);
     EXPECT_EQ(ErrorText([&] { file.getByte(10); }), "file seek error");
     EXPECT_EQ(ErrorText([&] { (void)*file.end(); }), "file seek error");
 }
@@ -41,19 +41,18 @@ TEST(File64, WindowRefillsExactlyAtTheMissedOffset)
     TempDir dir;
     const auto content = RandomBytes(200000, 1);
     File64 file(dir.write("big", content));
-    auto& w = file.window();
-    EXPECT_EQ(w.start(), 0);
-    EXPECT_EQ(w.length(), 65536);
+    EXPECT_EQ(file.window().start, 0);
+    EXPECT_EQ(file.window().length, 65536);
     EXPECT_EQ(file.getByte(65536), content[65536]);
-    EXPECT_EQ(w.start(), 65536);
-    EXPECT_EQ(w.length(), 65536);
+    EXPECT_EQ(file.window().start, 65536);
+    EXPECT_EQ(file.window().length, 65536);
     EXPECT_EQ(file.getByte(65535), content[65535]);
-    EXPECT_EQ(w.start(), 65535);
-    EXPECT_EQ(w.length(), 65536);
+    EXPECT_EQ(file.window().start, 65535);
+    EXPECT_EQ(file.window().length, 65536);
     // The last window holds only what is left of the file.
     EXPECT_EQ(file.getByte(199999), content[199999]);
-    EXPECT_EQ(w.start(), 199999);
-    EXPECT_EQ(w.length(), 1);
+    EXPECT_EQ(file.window().start, 199999);
+    EXPECT_EQ(file.window().length, 1);
 }
 
 TEST(File64, RandomReadsMatchThePlainFile)

@@ -4,6 +4,7 @@
 #include "app/Mainform.h"
 #include "page/Page_form.h"
 #include "search/FindCommands.h"
+#include "search/SearchProgress.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 #include "search/RadioGroup.h"

@@ -1,6 +1,7 @@
 // The search engine against a plain byte-by-byte scan of the same bytes.
 
 #include "search/Search.h"
+#include "search/SearchProgress.h"
 
 #include "support/FakeBlockIO.h"
 #include "support/TempFiles.h"
@@ -275,4 +276,14 @@ TEST(SearchFile, PacesAPatternLongerThanAWindow)
     EXPECT_EQ(SearchFile(file, std::string(2 * (Window + 1), 'f'), 0, [&](int64_t) { return ++calls < 1; }),
               search::SearchCancelled);
     EXPECT_EQ(calls, 1);
+}
+
+TEST(SearchProgress, CountsFromTheSearchesStartToTheFilesEnd)
+{
+    EXPECT_EQ(search::ProgressPercent(0, 0, 200), 0);
+    EXPECT_EQ(search::ProgressPercent(100, 150, 200), 50);
+    EXPECT_EQ(search::ProgressPercent(0, 199, 200), 99);
+    EXPECT_EQ(search::ProgressPercent(200, 200, 200), 100); // nothing left to search
+    EXPECT_EQ(search::ProgressPercent(0, INT64_MAX / 2, INT64_MAX), 50);
+    EXPECT_EQ(search::ProgressText(42), "Searching: 42% done. Esc cancels.");
 }

@@ -1,0 +1,63 @@
+#include "search/SearchGate.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace search {
+
+SearchGate::SearchGate(QWidget& window_) : window(window_) { QCoreApplication::instance()->installEventFilter(this); }
+
+SearchGate::~SearchGate()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    if (closeRequested)
+        QMetaObject::invokeMethod(&window, [w = &window] { w->close(); }, Qt::QueuedConnection);
+}
+
+bool SearchGate::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Close:
+        if (watched != &window)
+            return false;
+        cancelled_ = true;
+        closeRequested = true;
+        event->ignore();
+        return true;
+    case QEvent::KeyPress:
+        if (!ofWindow(watched))
+            return false;
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            cancelled_ = true;
+        return true;
+    case QEvent::ShortcutOverride:
+        if (!ofWindow(watched))
+            return false;
+        event->accept(); // so that no shortcut fires
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+        return ofWindow(watched);
+    default:
+        return false;
+    }
+}
+
+// Input to the window, its widgets and its shortcuts.
+bool SearchGate::ofWindow(const QObject* object) const
+{
+    for (; object; object = object->parent())
+        if (object->isWidgetType())
+            return static_cast<const QWidget*>(object)->window() == &window;
+    return false;
+}
+
+} // namespace search
