@@ -9,6 +9,7 @@
 #include "output/HelpWeb.h"
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
+#include "page/PageView.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
@@ -320,11 +321,8 @@ void TBEForm::Timer1Timer()
     const TPageForm* page = activePage();
     if (!page)
         return;
-    const auto cursor = static_cast<uint64_t>(page->cursorAddress);
-    StatusPanels[0]->setText(QStringLiteral("%1 %2")
-                                 .arg(cursor >> 32, 8, 16, QLatin1Char('0'))
-                                 .arg(cursor & 0xFFFFFFFFu, 8, 16, QLatin1Char('0'))
-                                 .toUpper());
+    const pageview::CellText cursor = pageview::AddressText(page->cursorAddress);
+    StatusPanels[0]->setText(QString::fromLatin1(cursor.chars.data(), cursor.length));
     StatusPanels[1]->setText(QFile::decodeName(QByteArray::fromStdString(page->fileName)));
     StatusPanels[2]->setText(QString::number(page->file->size()) + QStringLiteral(" bytes"));
     StatusPanels[3]->setText(QStringLiteral("read only"));

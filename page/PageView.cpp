@@ -1,6 +1,6 @@
 #include "page/PageView.h"
 
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 #include "util/Error.h"
 
 #include <algorithm>
@@ -43,7 +43,6 @@ int TruncToScrollRange(double value)
     return static_cast<int>(value);
 }
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
 
 // The IBM PC character set for the printable codes above 0x7F; codes that are never
 // shown as characters (0xB0-0xDF, 0xFF) stay '.'.

@@ -77,7 +77,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     TextEdit->setGeometry(FieldLeft, 57, 387, 21);
     SearchBtn->setGeometry(373, 100, ButtonWidth, 25);
     CancelBtn->setGeometry(373, 140, ButtonWidth, 25);
-    // Wider than designed only where the face standing in for Tahoma needs it.
+    // Made wider only where the face that replaces Tahoma needs it.
     StartPositionRG->setGeometry(FieldLeft, 96, std::max(145, StartPositionRG->sizeHint().width()), 73);
 
     // Only the width can change.

@@ -1,7 +1,7 @@
 #include "search/FindCommands.h"
 
 #include "page/Page_form.h"
-#include "search/AddressText.h"
+#include "search/GotoAddress.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 #include "search/PatternText.h"

@@ -1,6 +1,6 @@
 #include "search/Gotoform.h"
 
-#include "search/AddressText.h"
+#include "search/GotoAddress.h"
 #include "search/FieldColour.h"
 
 #include <QLabel>

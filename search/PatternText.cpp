@@ -1,6 +1,6 @@
 #include "search/PatternText.h"
 
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 
 #include <algorithm>
 
@@ -37,12 +37,11 @@ TextFollow FollowText(const QString& text)
 {
     if (!AllBytes(text))
         return {false, QString()};
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
     TextFollow follow;
     follow.hex.reserve(2 * text.size());
     for (const QChar c : text) {
-        follow.hex.append(QChar(digits[c.unicode() >> 4]));
-        follow.hex.append(QChar(digits[c.unicode() & 0xF]));
+        follow.hex.append(QLatin1Char(HexDigits[c.unicode() >> 4]));
+        follow.hex.append(QLatin1Char(HexDigits[c.unicode() & 0xF]));
     }
     return follow;
 }

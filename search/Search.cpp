@@ -1,6 +1,6 @@
 #include "search/Search.h"
 
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 
 #include <algorithm>
 #include <cstring>

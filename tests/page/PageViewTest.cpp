@@ -25,7 +25,7 @@ std::string ScrollError(const PageShape& shape)
 
 } // namespace
 
-TEST(LayoutGrids, DesignExampleGivesThirteenBytesAndThirtyEightRows)
+TEST(LayoutGrids, TypicalAreaGivesThirteenBytesAndThirtyEightRows)
 {
     const GridLayout layout = LayoutGrids(7, 13, 535, 585);
     EXPECT_EQ(layout.bytesPerRow, 13);

@@ -150,7 +150,7 @@ void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.name; }
 
 class SearchCases : public ::testing::TestWithParam<SearchCase> {};
 
-TEST_P(SearchCases, GiveTheDesignedResult)
+TEST_P(SearchCases, GiveTheExpectedResult)
 {
     const SearchCase& c = GetParam();
     TempDir dir;

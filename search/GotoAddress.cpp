@@ -1,21 +1,12 @@
-#include "search/AddressText.h"
+#include "search/GotoAddress.h"
+
+#include "util/TextRules.h"
 
 #include <limits>
 
 namespace search {
 
 namespace {
-
-constexpr int DecDigitValue(char16_t c) { return c >= u'0' && c <= u'9' ? c - u'0' : -1; }
-
-constexpr int HexDigitValue16(char16_t c)
-{
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return DecDigitValue(c);
-}
 
 // Accumulates digits of the given base, refusing any value past the largest offset.
 template <typename DigitValue>
@@ -36,8 +27,8 @@ int64_t Parse(QStringView text, int base, DigitValue digitValue)
 
 } // namespace
 
-int64_t ParseHexAddress(QStringView text) { return Parse(text, 16, HexDigitValue16); }
-int64_t ParseDecAddress(QStringView text) { return Parse(text, 10, DecDigitValue); }
+int64_t ParseHexAddress(QStringView text) { return Parse(text, 16, HexDigitValue<char16_t>); }
+int64_t ParseDecAddress(QStringView text) { return Parse(text, 10, DecDigitValue<char16_t>); }
 
 QString HexAddressText(int64_t value) { return value < 0 ? QStringLiteral("0") : QString::number(value, 16).toUpper(); }
 QString DecAddressText(int64_t value) { return value < 0 ? QStringLiteral("0") : QString::number(value); }

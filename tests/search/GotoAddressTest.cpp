@@ -1,6 +1,6 @@
 // The goto dialog's number texts: parsing, writing and judging.
 
-#include "search/AddressText.h"
+#include "search/GotoAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 
 std::vector<uint8_t> HexTextToBytes(std::string_view text)
 {
