@@ -86,6 +86,22 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     resize(792, 666);
     setMinimumSize(540, 400);
 
+    buildPanels();
+    buildStatusBar();
+    buildCommands();
+    buildDialogs();
+    startTimers();
+
+    // Seeds, downloads the list and shows item 0 once it has arrived; nothing waits here.
+    bannerPane = std::make_unique<banner::BannerPane>(banner::MakeSeams(), Browser1);
+    afterFirstPaint.push_back([this] { bannerPane->start(); });
+}
+
+TBEForm::~TBEForm() = default;
+
+// The command bar above a splitter, the banner strip and the tabs below it.
+void TBEForm::buildPanels()
+{
     auto* central = new QWidget(this);
     auto* centralLayout = new QVBoxLayout(central);
     centralLayout->setContentsMargins(0, 0, 0, 0);
@@ -122,6 +138,15 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({61, 666 - 61});
 
+    // Keys go straight to the page that comes to the front.
+    connect(FilePages, &QTabWidget::currentChanged, this, [this] {
+        if (TPageForm* page = activePage())
+            page->BinGrid->setFocus();
+    });
+}
+
+void TBEForm::buildStatusBar()
+{
     StatusBar1 = new QStatusBar(this);
     setStatusBar(StatusBar1);
     const int panelWidths[] = {120, 400, 150, 0};
@@ -133,9 +158,10 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     }
     StatusPanels[3]->setVisible(false);
     StatusPanels[4]->setText(QString::fromLatin1(StatusNotice));
+}
 
-    buildCommands();
-
+void TBEForm::buildDialogs()
+{
     PrintDialog1 = ShowPrintDialog;
     OpenDialog1 = [this] {
         QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
@@ -146,13 +172,10 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
             return QStringList();
         return dialog.selectedFiles();
     };
+}
 
-    // Keys go straight to the page that comes to the front.
-    connect(FilePages, &QTabWidget::currentChanged, this, [this] {
-        if (TPageForm* page = activePage())
-            page->BinGrid->setFocus();
-    });
-
+void TBEForm::startTimers()
+{
     Timer1 = new QTimer(this);
     Timer1->setInterval(200);
     connect(Timer1, &QTimer::timeout, this, &TBEForm::Timer1Timer);
@@ -161,13 +184,7 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     Timer2->setInterval(20108);
     connect(Timer2, &QTimer::timeout, this, &TBEForm::Timer2Timer);
     Timer2->start();
-
-    // Seeds, downloads the list and shows item 0 once it has arrived; nothing waits here.
-    bannerPane = std::make_unique<banner::BannerPane>(banner::MakeSeams(), Browser1);
-    afterFirstPaint.push_back([this] { bannerPane->start(); });
 }
-
-TBEForm::~TBEForm() = default;
 
 void TBEForm::buildCommands()
 {

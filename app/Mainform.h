@@ -81,7 +81,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void buildPanels();
+    void buildStatusBar();
     void buildCommands();
+    void buildDialogs();
+    void startTimers();
     // The printer, made at the first Print and kept, with the user's choices, for the run.
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;

@@ -38,6 +38,26 @@ int accessFlags(int flags)
     }
 }
 
+// Repeats one read or write until count bytes have moved or none moves (the file's
+// end): a short transfer is not the end. An error after some bytes gives their count.
+template <typename Step>
+int Transfer(size_t count, Step step)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = step(done);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return done > 0 ? static_cast<int>(done) : -1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int>(done);
+}
+
 } // namespace
 
 extern "C" {
@@ -80,7 +100,7 @@ __attribute__((visibility("default"))) int64_t vx_seek(int handle, int64_t offse
     return ::lseek(s->fd, static_cast<off_t>(offset), whence);
 }
 
-// Reads until count bytes are in or the file ends: a short read is not the end.
+// Reads until count bytes are in or the file ends.
 __attribute__((visibility("default"))) int vx_read(int handle, void* buffer, unsigned count)
 {
     int fd;
@@ -92,19 +112,7 @@ __attribute__((visibility("default"))) int vx_read(int handle, void* buffer, uns
         fd = s->fd;
     }
     auto* out = static_cast<char*>(buffer);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(fd, out + done, count - done);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return done > 0 ? static_cast<int>(done) : -1;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int>(done);
+    return Transfer(count, [&](size_t done) { return ::read(fd, out + done, count - done); });
 }
 
 // Refuses a handle opened read-only: no viewed file can be written through here.
@@ -119,17 +127,7 @@ __attribute__((visibility("default"))) int vx_write(int handle, const void* buff
         fd = s->fd;
     }
     const auto* in = static_cast<const char*>(buffer);
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(fd, in + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return done > 0 ? static_cast<int>(done) : -1;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int>(done);
+    return Transfer(count, [&](size_t done) { return ::write(fd, in + done, count - done); });
 }
 
 __attribute__((visibility("default"))) int vx_close(int handle)
