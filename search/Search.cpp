@@ -32,6 +32,39 @@ const uint8_t* Find(const uint8_t* haystack, int64_t haystackLength, const uint8
         memmem(haystack, static_cast<size_t>(haystackLength), pattern, static_cast<size_t>(length)));
 }
 
+// Lets the pacer run each time the search has passed another PacingStep positions.
+class Pacing {
+public:
+    Pacing(const SearchPacer& pace_, int64_t from) : next(from + PacingStep), pace(pace_) {}
+
+    // False when the pacer stopped the search; j is where the search stands.
+    bool operator()(int64_t j)
+    {
+        if (j < next)
+            return true;
+        next = j + PacingStep;
+        return !pace || pace(j);
+    }
+
+    int64_t next; // the position at which the pacer runs next
+
+private:
+    const SearchPacer& pace;
+};
+
+// Patterns longer than a window never fit in one: compare position by position.
+int64_t SearchInPlace(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t j, int64_t last,
+                      Pacing& paced)
+{
+    for (; j <= last; ++j) {
+        if (MatchesAt(file, pattern, length, j))
+            return j;
+        if (!paced(j))
+            return SearchCancelled;
+    }
+    return -1;
+}
+
 } // namespace
 
 int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t start,
@@ -41,24 +74,9 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
         return start;
     const int64_t last = file.size() - length; // the last position where the whole pattern fits
     int64_t j = std::max<int64_t>(start, 0);   // every position before j has been examined
-    int64_t paceAt = j + PacingStep;
-    const auto paced = [&] {
-        if (j < paceAt)
-            return true;
-        paceAt = j + PacingStep;
-        return !pace || pace(j);
-    };
-
-    // Patterns longer than a window never fit in one: compare position by position.
-    if (length > util::File64::File64Imp::WindowSize) {
-        for (; j <= last; ++j) {
-            if (MatchesAt(file, pattern, length, j))
-                return j;
-            if (!paced())
-                return SearchCancelled;
-        }
-        return -1;
-    }
+    Pacing paced(pace, j);
+    if (length > util::File64::File64Imp::WindowSize)
+        return SearchInPlace(file, pattern, length, j, last, paced);
 
     // The last length-1 bytes of one window followed by the first length-1 bytes of
     // the next hold every position whose match would straddle the two.
@@ -69,7 +87,7 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
         const int64_t windowEnd = window.end();
         if (j <= windowEnd - length) {
             // Positions whose whole pattern lies in the window, up to the next pacing point.
-            const int64_t stop = std::min(windowEnd - length, paceAt - 1);
+            const int64_t stop = std::min(windowEnd - length, paced.next - 1);
             const uint8_t* haystack = window.at(j);
             if (const uint8_t* hit = Find(haystack, stop - j + length, pattern, length))
                 return Found(hit, haystack, j);
@@ -93,7 +111,7 @@ int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t le
                 ++j;
             }
         }
-        if (!paced())
+        if (!paced(j))
             return SearchCancelled;
     }
     return -1;
