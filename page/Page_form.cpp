@@ -226,7 +226,7 @@ void TPageForm::SyncScrollBar()
     ScrollBar1->setValue(state.position);
 }
 
-void TPageForm::Show(Change change)
+void TPageForm::ShowChange(Change change)
 {
     if (change.view)
         SyncScrollBar();
@@ -257,7 +257,7 @@ void TPageForm::RedrawGrids()
     TextGrid->update();
 }
 
-void TPageForm::ScrollBar1Scroll(ScrollAction code, int position) { Show(ApplyScroll(code, position)); }
+void TPageForm::ScrollBar1Scroll(ScrollAction code, int position) { ShowChange(ApplyScroll(code, position)); }
 
 // The scroll bar's own actions; its thumb then stays where SyncScrollBar put it.
 void TPageForm::ScrollBarAction(int action)
@@ -284,7 +284,7 @@ void TPageForm::ScrollBarAction(int action)
     }
 }
 
-void TPageForm::GridWheel(int notchesUp) { Show(ApplyWheel(notchesUp)); }
+void TPageForm::GridWheel(int notchesUp) { ShowChange(ApplyWheel(notchesUp)); }
 
 void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
 {
@@ -301,17 +301,17 @@ void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Down: nav = NavKey::Down; break;
     default: return;
     }
-    Show(ApplyKey(nav, shift.testFlag(Qt::ControlModifier)));
+    ShowChange(ApplyKey(nav, shift.testFlag(Qt::ControlModifier)));
 }
 
 bool TPageForm::BinGridSelectCell(Grid*, int col, int row)
 {
     const Change change = ApplyClick(row, col);
-    Show(change);
+    ShowChange(change);
     return change.cursor;
 }
 
-void TPageForm::MoveToAddress(int64_t address) { Show(PageState::MoveToAddress(address)); }
+void TPageForm::MoveToAddress(int64_t address) { ShowChange(PageState::MoveToAddress(address)); }
 
 void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid)
 {

@@ -72,7 +72,7 @@ private:
     void AttachTo(QWidget* tabSheet);
 
     // Brings the scroll bar, the grids and the inspector up to date after a move.
-    void Show(Change change);
+    void ShowChange(Change change);
     void RedrawGrids();
     void ScrollBarAction(int action);
     void GridWheel(int notchesUp);
