@@ -96,31 +96,38 @@ File64::File64Imp::File64Imp(const std::string& path, const DllLoader& library_)
         LoadFailureSeam(LoadFailureText);
         throw Reported();
     }
+    // Allocated before the open, so that a failed allocation leaves no handle behind.
+    window = std::make_unique<uint8_t[]>(WindowSize);
     handle = library.open(path.c_str(), flags, 0);
     // Both seeks run before the handle is tested; the library answers -1 to a bad handle.
     fileSize = library.seek(handle, 0, VX_SEEK_END);
-    windowStart = library.seek(handle, 0, VX_SEEK_SET);
+    const int64_t start = library.seek(handle, 0, VX_SEEK_SET);
     windowLength = 0;
-    window = std::make_unique<uint8_t[]>(WindowSize);
-    if (handle <= 0 || windowStart != 0) {
+    if (handle <= 0 || start != 0 || fileSize < 0) {
         if (handle > 0)
             library.close(handle);
-        throw Error("Can't open file");
+        if (handle <= 0 || start != 0)
+            throw Error("Can't open file");
+        seekError(); // the library answered a negative size
     }
     // Not tested: a failed first read leaves the window empty, so the first access refills.
-    windowLength = library.read(handle, window.get(), WindowSize);
+    windowLength = Checked(library.read(handle, window.get(), WindowSize));
 }
 
 File64::File64Imp::~File64Imp() { library.close(handle); }
 
 void File64::File64Imp::seekError() { throw Error("file seek error"); }
 
+int32_t File64::File64Imp::Checked(int count) { return count >= 0 && count <= WindowSize ? count : 0; }
+
+// Until the seek and the read have both answered as asked, the window is empty.
 int32_t File64::File64Imp::refill(int64_t offset)
 {
-    windowStart = library.seek(handle, offset, VX_SEEK_SET);
-    if (windowStart < 0)
+    windowLength = 0;
+    if (library.seek(handle, offset, VX_SEEK_SET) != offset || offset < 0)
         seekError();
-    windowLength = library.read(handle, window.get(), WindowSize);
+    windowStart = offset;
+    windowLength = Checked(library.read(handle, window.get(), WindowSize));
     if (windowLength <= 0)
         throw Error("file read error");
     return 0;

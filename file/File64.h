@@ -127,6 +127,8 @@ public:
 
 private:
     [[noreturn]] static void seekError();
+    // A read's count, or 0 when it is not one that a read of a window can answer.
+    static int32_t Checked(int count);
     int32_t refill(int64_t offset);
 
     const DllLoader& library;

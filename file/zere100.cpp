@@ -3,6 +3,7 @@
 #include "file/zere100.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -75,8 +76,10 @@ __attribute__((visibility("default"))) int vx_open(const char* path, int flags, 
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))
-        || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    // A failed F_GETFL answers -1; masked, that would turn on every flag F_SETFL honours.
+    const int status = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) || status == -1
+        || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return -1;
     }
@@ -101,6 +104,8 @@ __attribute__((visibility("default"))) int64_t vx_seek(int handle, int64_t offse
 }
 
 // Reads until count bytes are in or the file ends.
+// The count stops at the largest offset, since the kernel refuses a whole read
+// whose end would pass it.
 __attribute__((visibility("default"))) int vx_read(int handle, void* buffer, unsigned count)
 {
     int fd;
@@ -111,6 +116,9 @@ __attribute__((visibility("default"))) int vx_read(int handle, void* buffer, uns
             return -1;
         fd = s->fd;
     }
+    const off_t position = ::lseek(fd, 0, SEEK_CUR);
+    if (position >= 0 && count > static_cast<uint64_t>(INT64_MAX - position))
+        count = static_cast<unsigned>(INT64_MAX - position);
     auto* out = static_cast<char*>(buffer);
     return Transfer(count, [&](size_t done) { return ::read(fd, out + done, count - done); });
 }
