@@ -8,6 +8,7 @@
 #include "util/NoCopy.h"
 #include "util/Seam.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,7 +93,8 @@ public:
     };
     // Makes the window cover offset, with the errors of getByte, and shows what it holds.
     WindowBytes cover(int64_t offset) const;
-    // What the window holds now, without reading.
+    // What the window holds now, without reading: only bytes below size(), since a
+    // file that grew after it was opened may fill the window past it.
     WindowBytes window() const;
 
 private:
@@ -142,7 +144,11 @@ private:
 inline uint8_t File64::Iterator::operator*() const { return imp->getByte(position); }
 inline uint8_t File64::getByte(int64_t offset) const { return imp->getByte(offset); }
 
-inline File64::WindowBytes File64::window() const { return {imp->data(), imp->start(), imp->length()}; }
+inline File64::WindowBytes File64::window() const
+{
+    const int64_t known = std::max<int64_t>(0, imp->size() - imp->start());
+    return {imp->data(), imp->start(), static_cast<int32_t>(std::min<int64_t>(imp->length(), known))};
+}
 
 inline File64::WindowBytes File64::cover(int64_t offset) const
 {

@@ -36,6 +36,21 @@ uint8_t VirtualLibrary::byteAt(int64_t offset) const
     return p != planted.end() ? p->second : Computed(offset);
 }
 
+void VirtualLibrary::fill(int64_t offset, int64_t count, uint8_t* out) const
+{
+    for (int64_t i = 0; i < count; ++i)
+        out[i] = Computed(offset + i);
+    for (auto p = planted.lower_bound(offset); p != planted.end() && p->first - offset < count; ++p)
+        out[p->first - offset] = p->second;
+}
+
+std::vector<uint8_t> VirtualLibrary::bytes(int64_t offset, int64_t count) const
+{
+    std::vector<uint8_t> out(static_cast<size_t>(count));
+    fill(offset, count, out.data());
+    return out;
+}
+
 void VirtualLibrary::plant(int64_t offset, const std::vector<uint8_t>& bytes)
 {
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -86,11 +101,7 @@ int VirtualLibrary::Read(int handle, void* buffer, unsigned count)
         return -1;
     const int64_t from = h->second;
     const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, v.size - from));
-    auto* out = static_cast<uint8_t*>(buffer);
-    for (int64_t i = 0; i < n; ++i)
-        out[i] = Computed(from + i);
-    for (auto p = v.planted.lower_bound(from); p != v.planted.end() && p->first - from < n; ++p)
-        out[p->first - from] = p->second;
+    v.fill(from, n, static_cast<uint8_t*>(buffer));
     h->second = from + n;
     if (v.fault == Fault::ReadsMoreThanAsked)
         return static_cast<int>(count) + 100;

@@ -40,6 +40,8 @@ public:
     static uint8_t Computed(int64_t offset);
     // The byte the file holds at offset: the reference for reads and searches.
     uint8_t byteAt(int64_t offset) const;
+    // The count bytes from offset on, planted ones included.
+    std::vector<uint8_t> bytes(int64_t offset, int64_t count) const;
     // Bytes that replace the computed ones from offset on (within the largest offset).
     void plant(int64_t offset, const std::vector<uint8_t>& bytes);
     // The file grows or shrinks; open handles keep their positions.
@@ -59,6 +61,7 @@ private:
     static int Write(int handle, const void* buffer, unsigned count);
     static int Close(int handle);
     static int Commit(int handle);
+    void fill(int64_t offset, int64_t count, uint8_t* out) const;
 
     int64_t size;
     Fault fault = Fault::None;
