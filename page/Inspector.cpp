@@ -91,28 +91,37 @@ InspectorSample TakeInspectorSample(const std::function<uint8_t(int64_t)>& readB
     return sample;
 }
 
+ScientificDigits ReadScientific(std::string_view text)
+{
+    ScientificDigits d;
+    const size_t mark = text.rfind('e');
+    if (mark == std::string_view::npos)
+        return d;
+    std::string_view exponent = text.substr(mark + 1);
+    if (!exponent.empty() && exponent.front() == '+')
+        exponent.remove_prefix(1);
+    std::from_chars(exponent.data(), exponent.data() + exponent.size(), d.exponent);
+    d.count = 0;
+    for (const char c : text.substr(0, mark))
+        if (c != '.' && d.count < static_cast<int>(sizeof d.digits))
+            d.digits[d.count++] = c;
+    while (d.count > 1 && d.digits[d.count - 1] == '0')
+        --d.count;
+    if (d.count == 1 && d.digits[0] == '0')
+        d.exponent = 0;
+    return d;
+}
+
 QString FloatText(double value, const QString& decimalPoint)
 {
     // d.dddddddddddddde±x: 15 significant digits, correctly rounded, locale-free.
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                       std::chars_format::scientific, 14);
-    const char* end = result.ptr;
-    const char* exponentMark = end;
-    while (exponentMark > buffer && *exponentMark != 'e')
-        --exponentMark;
-    int x = 0;
-    std::from_chars(exponentMark + (exponentMark[1] == '+' ? 2 : 1), end, x);
-
-    char digits[16];
-    int n = 0;
-    for (const char* p = buffer; p < exponentMark; ++p)
-        if (*p != '.')
-            digits[n++] = *p;
-    while (n > 1 && digits[n - 1] == '0')
-        --n;
-    if (n == 1 && digits[0] == '0')
-        x = 0;
+    const ScientificDigits d = ReadScientific(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+    const char* digits = d.digits;
+    const int n = d.count;
+    const int x = d.exponent;
 
     QString text;
     text.reserve(32);

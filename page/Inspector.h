@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 // The eight bytes at the refresh address, b0 first; bytes that could not be read are zero.
 using InspectorSample = std::array<uint8_t, 8>;
@@ -35,6 +36,16 @@ QString SingleText(uint32_t bits, const QString& decimalPoint);
 QString DoubleText(uint64_t bits, const QString& decimalPoint);
 // A finite value to 15 significant digits, fixed for decimal exponents -3..15.
 QString FloatText(double value, const QString& decimalPoint);
+
+// The significant digits (trailing zeros dropped, at most 16) and the decimal exponent
+// of a text in scientific notation ("1.25e+02" gives 125 and 2); only the text's own
+// characters are read.
+struct ScientificDigits {
+    char digits[16] = {'0'};
+    int count = 1;
+    int exponent = 0;
+};
+ScientificDigits ReadScientific(std::string_view text);
 
 // Row 12: the ctime text of the local time (C library, daylight saving included) with its
 // line feed; empty when the local time falls before 1970-01-01 00:00:00.
