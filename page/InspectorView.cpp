@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QLocale>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -12,7 +13,30 @@ namespace {
 
 const QColor FixedColour = QColor::fromRgb(util::AddressBackgroundRgb);
 const QColor TextColour = QColor::fromRgb(util::AddressTextRgb);
+const QColor LineColour(192, 192, 192); // silver
 constexpr int RowHeight = 16;
+
+// The header row painted flat in the fixed cells' colour, with navy text and a line
+// at the right and the bottom of each section. Painted here rather than styled: a
+// style sheet on a page's widget costs heap that outlives the page.
+class FixedHeader : public QHeaderView {
+public:
+    explicit FixedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        painter->save();
+        painter->fillRect(rect, FixedColour);
+        painter->setPen(LineColour);
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->setPen(TextColour);
+        painter->drawText(rect.adjusted(2, 0, -1, -1), Qt::AlignLeft | Qt::AlignVCenter,
+                          model()->headerData(logicalIndex, orientation()).toString());
+        painter->restore();
+    }
+};
 
 // A cell shows one line: the ctime text keeps its line feed, which would otherwise
 // push the text out of a 16-pixel row.
@@ -83,6 +107,7 @@ void SetUpInspector(QTableWidget& grid)
 
     // Row 0 is shown by the header, which stays in view and resizes the columns.
     grid.setRowHidden(0, true);
+    grid.setHorizontalHeader(new FixedHeader(&grid));
     grid.setHorizontalHeaderLabels({grid.item(0, 0)->text(), grid.item(0, 1)->text()});
     QHeaderView* columns = grid.horizontalHeader();
     columns->show();
@@ -91,10 +116,6 @@ void SetUpInspector(QTableWidget& grid)
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setHighlightSections(false);
     columns->setFixedHeight(RowHeight);
-    columns->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background-color: %1; color: %2;"
-        " border: none; border-right: 1px solid silver; border-bottom: 1px solid silver;"
-        " padding-left: 2px; }").arg(FixedColour.name(), TextColour.name()));
     grid.setColumnWidth(0, 64);
     grid.setColumnWidth(1, 400);
 

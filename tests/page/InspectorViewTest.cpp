@@ -157,6 +157,26 @@ TEST_F(InspectorView, TheTableHasItsFixedLook)
     EXPECT_EQ(image.pixelColor(valueCell.bottomLeft() + QPoint(100, -3)), grid.palette().color(QPalette::Base));
 }
 
+// A style sheet set on a page's widget makes Qt keep a style object per page that
+// outlives it; the look comes from painting and palettes instead.
+TEST_F(InspectorView, NoWidgetOfThePageCarriesAStyleSheet)
+{
+    EXPECT_EQ(page->styleSheet().toStdString(), "");
+    for (const QWidget* widget : page->findChildren<QWidget*>())
+        EXPECT_EQ(widget->styleSheet().toStdString(), "") << widget->metaObject()->className();
+    // The header text is navy (its smoothed edges only near it).
+    QHeaderView& header = *page->DataSG->horizontalHeader();
+    const QImage image = header.grab().toImage();
+    bool navy = false;
+    for (int x = 0; x < 30; ++x)
+        for (int y = 0; y < image.height(); ++y)
+        {
+            const QColor c = image.pixelColor(x, y);
+            navy = navy || (c.red() < 40 && c.green() < 40 && c.blue() > 100);
+        }
+    EXPECT_TRUE(navy);
+}
+
 TEST_F(InspectorView, TimeTKeepsItsLineFeedButShowsOneLine)
 {
     page->MoveToAddress(4); // 00 00 00 00: the epoch (UTC)
