@@ -61,6 +61,7 @@ QTableWidgetItem* Cell(QTableWidget& grid, int row, int col)
     QTableWidgetItem* item = grid.item(row, col);
     if (!item) {
         item = new QTableWidgetItem;
+        item->setForeground(TextColour);
         if (row == 0 || col == 0) {
             item->setFlags(Qt::ItemIsEnabled);
             item->setBackground(FixedColour);
@@ -100,10 +101,6 @@ void SetUpInspector(QTableWidget& grid)
     grid.setSelectionMode(QAbstractItemView::ContiguousSelection);
     grid.setWordWrap(false);
     grid.setItemDelegate(new OneLineDelegate(&grid));
-
-    QPalette palette = grid.palette();
-    palette.setColor(QPalette::Text, TextColour);
-    grid.setPalette(palette);
 
     // Row 0 is shown by the header, which stays in view and resizes the columns.
     grid.setRowHidden(0, true);

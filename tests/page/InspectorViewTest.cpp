@@ -140,7 +140,7 @@ TEST_F(InspectorView, TheTableHasItsFixedLook)
         EXPECT_FALSE(grid.item(row, 1)->flags() & Qt::ItemIsEditable);
         EXPECT_FALSE(grid.item(row, 0)->flags() & Qt::ItemIsSelectable);
     }
-    EXPECT_EQ(grid.palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(grid.item(3, 1)->foreground().color(), QColor(0, 0, 128));
 
     // The fixed cells: the header row and the name column, at their bottom-right pixels
     // (texts start at the left).
@@ -157,10 +157,12 @@ TEST_F(InspectorView, TheTableHasItsFixedLook)
     EXPECT_EQ(image.pixelColor(valueCell.bottomLeft() + QPoint(100, -3)), grid.palette().color(QPalette::Base));
 }
 
-// A style sheet set on a page's widget makes Qt keep a style object per page that
-// outlives it; the look comes from painting and palettes instead.
-TEST_F(InspectorView, NoWidgetOfThePageCarriesAStyleSheet)
+// A style sheet or a palette of its own on a page's table keys new entries in Qt's
+// style caches for every page, which outlive it; the look comes from painting and
+// the cells' own colours instead.
+TEST_F(InspectorView, NoStyleSheetOnThePageAndNoPaletteOfTheTablesOwn)
 {
+    EXPECT_FALSE(page->DataSG->testAttribute(Qt::WA_SetPalette));
     EXPECT_EQ(page->styleSheet().toStdString(), "");
     for (const QWidget* widget : page->findChildren<QWidget*>())
         EXPECT_EQ(widget->styleSheet().toStdString(), "") << widget->metaObject()->className();
