@@ -1,23 +1,13 @@
 // Resident memory of the main window with ten tabs on 1 TiB sparse files.
 
 #include "BenchWindow.h"
+#include "Process.h"
 #include "Summary.h"
 #include "support/TempFiles.h"
 
-#include <fstream>
 #include <string>
 
 namespace {
-
-double ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6));
-    return 0;
-}
 
 // Opens count tabs on files of the given size and returns the resident memory after each.
 std::vector<double> OpenTabs(BenchWindow& window, const testing_support::TempDir& dir, int64_t size, int count)

@@ -3,6 +3,7 @@
 // descriptors must not grow once a warm-up round has run.
 
 #include "BenchWindow.h"
+#include "Process.h"
 #include "Summary.h"
 #include "page/Page_form.h"
 #include "search/Search.h"
@@ -12,14 +13,12 @@
 #include <QTabWidget>
 
 #include <chrono>
-#include <fcntl.h>
-#include <stdexcept>
-#include <unistd.h>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
 #include <random>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,16 +30,6 @@ constexpr int Anchors = 16; // planted patterns per file
 const std::vector<uint8_t> Planted = {0xB1, 0x0C, 0x5E, 0xED, 0x42};
 constexpr const char* PlantedText = "B1 0C 5E ED 42";
 
-double ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6));
-    return 0;
-}
-
 void PlantAt(const std::string& path, int64_t offset, const std::vector<uint8_t>& bytes)
 {
     const int fd = ::open(path.c_str(), O_WRONLY);
@@ -49,14 +38,6 @@ void PlantAt(const std::string& path, int64_t offset, const std::vector<uint8_t>
         ::close(fd);
     if (!written)
         throw std::runtime_error("cannot plant into " + path);
-}
-
-long OpenDescriptors()
-{
-    long n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++n;
-    return n;
 }
 
 struct Soak {

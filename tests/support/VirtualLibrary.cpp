@@ -79,7 +79,7 @@ int64_t VirtualLibrary::Seek(int handle, int64_t offset, int origin)
     if (origin == VX_SEEK_END) {
         if (v.fault == Fault::SizeMinusOne)
             return -1;
-        if (offset > 0 && v.size > LargestSize - offset)
+        if ((offset > 0 && v.size > LargestSize - offset) || v.size + offset < 0)
             return -1;
         return h->second = v.size + offset;
     }
