@@ -2,16 +2,17 @@
 // block I/O library whose answers cannot be trusted.
 
 #include "file/File64.h"
+#include "support/ErrorText.h"
 #include "support/VirtualLibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
-#include <functional>
 #include <new>
 #include <unistd.h>
 
+using testing_support::ErrorText;
 using testing_support::VirtualLibrary;
 using util::File64;
 using Fault = VirtualLibrary::Fault;
@@ -20,16 +21,6 @@ namespace {
 
 constexpr int64_t Largest = VirtualLibrary::LargestSize;
 constexpr int64_t Window = File64::File64Imp::WindowSize;
-
-std::string ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const util::Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // Fails the allocation of one 64 KiB array while armed.
 bool failWindowAllocation = false;
@@ -69,11 +60,11 @@ TEST(File64AtTheTop, RealLibraryReadsTheLastBytesOfTheLargestFile)
     File64 file(path);
     ASSERT_EQ(file.size(), Largest);
     EXPECT_EQ(file.getByte(Largest - 1), 0xEF);
-    EXPECT_EQ(file.window().start(), Largest - 1);
-    EXPECT_EQ(file.window().length(), 1);
+    EXPECT_EQ(file.window().start, Largest - 1);
+    EXPECT_EQ(file.window().length, 1);
     EXPECT_EQ(file.getByte(Largest - 3), 0xAB);
     EXPECT_EQ(file.getByte(Largest - Window), 0);
-    EXPECT_EQ(file.window().length(), Window);
+    EXPECT_EQ(file.window().length, Window);
     EXPECT_EQ(file.getByte(Largest - Window - 1), 0);
     EXPECT_EQ(file.getByte(Largest - 2), 0xCD);
     EXPECT_EQ(ErrorText([&] { file.getByte(Largest); }), "file seek error");
@@ -83,7 +74,7 @@ TEST(File64AtTheTop, VirtualLargestFileReadsLikeThePlainComputation)
 {
     VirtualLibrary v;
     v.plant(Largest - 4, {1, 2, 3, 4});
-    File64 file("virtual", v.loader());
+    File64 file("virtual", v.library());
     ASSERT_EQ(file.size(), Largest);
     for (const int64_t from : {Largest - 3 * Window - 17, Largest - Window, Largest - 100})
         for (int64_t k = 0; k < Largest - from; k += 37)
@@ -97,7 +88,7 @@ TEST(File64AtTheTop, VirtualLargestFileReadsLikeThePlainComputation)
 TEST(File64FailedRefill, LeavesNoWindowThatAnswers)
 {
     VirtualLibrary v(1 << 20);
-    File64 file("virtual", v.loader());
+    File64 file("virtual", v.library());
     EXPECT_EQ(file.getByte(5000), v.byteAt(5000));
 
     v.misreport(Fault::SeekFails);
@@ -138,7 +129,7 @@ TEST_P(File64Misreport, BecomesAFileError)
         v.misreport(c.fault);
     std::unique_ptr<File64> file;
     const std::string text = ErrorText([&] {
-        file = std::make_unique<File64>("virtual", v.loader());
+        file = std::make_unique<File64>("virtual", v.library());
         v.misreport(c.fault);
         (void)file->getByte(c.offset);
     });
@@ -173,7 +164,7 @@ TEST(File64Open, FailedWindowAllocationLeavesNoHandleOpen)
     failWindowAllocation = true;
     bool refused = false;
     try {
-        File64 file("virtual", v.loader());
+        File64 file("virtual", v.library());
     } catch (const std::bad_alloc&) {
         refused = true;
     }

@@ -74,7 +74,7 @@ protected:
     const Bytes Early = {0x5A, 0xA5, 0x5A, 0xA5, 0x5A};
     const Bytes LongerThanAWindow = Computed(12345, Window + 9);
     VirtualLibrary v;
-    const util::File64 file{"virtual", v.loader()};
+    const util::File64 file{"virtual", v.library()};
 };
 
 TEST_F(SearchAtTheTop, FindsWhatTheByteByByteScanFinds)
@@ -125,7 +125,7 @@ TEST(SearchGrownFile, FindsNothingAtOrPastTheSizeTakenAtOpen)
 {
     constexpr int64_t Size = MiB;
     VirtualLibrary v(Size);
-    const util::File64 file("virtual", v.loader());
+    const util::File64 file("virtual", v.library());
     const Bytes pattern = {0x0F, 0x1E, 0x2D, 0x3C};
     v.resize(4 * Size);
     v.plant(Size - 2, pattern);     // needs two bytes past the size

@@ -4,15 +4,7 @@
 
 namespace testing_support {
 
-namespace {
-FakeBlockIO* active = nullptr;
-} // namespace
-
-FakeBlockIO::FakeBlockIO(std::vector<uint8_t> content)
-    : bytes(std::move(content)), previous(active), loader(Seek, Read, Write, Open, Close, Commit)
-{
-    active = this;
-}
+FakeBlockIO::FakeBlockIO(std::vector<uint8_t> content) : bytes(std::move(content)) {}
 
 FakeBlockIO::FakeBlockIO(int64_t size_, uint8_t fill_) : FakeBlockIO()
 {
@@ -26,86 +18,54 @@ FakeBlockIO::FakeBlockIO(OverRealLibrary, uint32_t readLimit_) : FakeBlockIO()
     readLimit = readLimit_;
 }
 
-FakeBlockIO::~FakeBlockIO() { active = previous; }
-
 int64_t FakeBlockIO::size() const { return virtualSize >= 0 ? virtualSize : static_cast<int64_t>(bytes.size()); }
 
-int FakeBlockIO::Open(const char* path, int flags, int mode)
+int FakeBlockIO::open(const char* path, int flags, int mode)
 {
-    if (!active)
-        return -1;
-    FakeBlockIO& f = *active;
-    ++f.opens;
-    return f.overReal ? Zere100().open(path, flags, mode) : f.handleToGive;
+    return overReal ? Zere100().open(path, flags, mode) : handleToGive;
 }
 
-int64_t FakeBlockIO::Seek(int handle, int64_t offset, int origin)
+int64_t FakeBlockIO::seek(int handle, int64_t offset, int origin)
 {
-    if (!active)
-        return -1;
-    FakeBlockIO& f = *active;
-    ++f.seeks;
-    f.lastSeekOffset = offset;
-    if (f.overReal) {
+    lastSeekOffset = offset;
+    if (overReal) {
         const int64_t r = Zere100().seek(handle, offset, origin);
         if (r >= 0 && origin == VX_SEEK_SET)
-            f.position = r;
+            position = r;
         return r;
     }
     if (handle <= 0)
         return -1;
-    f.position = origin == VX_SEEK_END ? f.size() + offset : offset;
-    return f.position;
+    position = origin == VX_SEEK_END ? size() + offset : offset;
+    return position;
 }
 
-int FakeBlockIO::Read(int handle, void* buffer, unsigned count)
+int FakeBlockIO::read(int handle, void* buffer, unsigned count)
 {
-    if (!active)
+    count = std::min(count, readLimit);
+    if (overReal)
+        return position >= failFrom ? -1 : Zere100().read(handle, buffer, count);
+    if (handle <= 0 || position >= failFrom)
         return -1;
-    FakeBlockIO& f = *active;
-    ++f.reads;
-    count = std::min(count, f.readLimit);
-    if (f.overReal)
-        return f.position >= f.failFrom ? -1 : Zere100().read(handle, buffer, count);
-    if (handle <= 0 || f.position >= f.failFrom)
-        return -1;
-    if (f.readResult != 0)
-        return f.readResult;
-    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, f.size() - f.position));
+    if (readResult != 0)
+        return readResult;
+    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, size() - position));
     auto* out = static_cast<uint8_t*>(buffer);
-    if (f.virtualSize >= 0)
-        std::fill_n(out, n, f.fill);
+    if (virtualSize >= 0)
+        std::fill_n(out, n, fill);
     else
-        std::copy_n(f.bytes.begin() + f.position, n, out);
-    f.position += n;
+        std::copy_n(bytes.begin() + position, n, out);
+    position += n;
     return static_cast<int>(n);
 }
 
-int FakeBlockIO::Write(int handle, const void* buffer, unsigned count)
+int FakeBlockIO::write(int handle, const void* buffer, unsigned count)
 {
-    if (!active)
-        return -1;
-    FakeBlockIO& f = *active;
-    ++f.writes;
-    return f.overReal ? Zere100().write(handle, buffer, count) : -1;
+    return overReal ? Zere100().write(handle, buffer, count) : -1;
 }
 
-int FakeBlockIO::Close(int handle)
-{
-    if (!active)
-        return 0; // a file that outlived its fake closes quietly
-    FakeBlockIO& f = *active;
-    ++f.closes;
-    return f.overReal ? Zere100().close(handle) : 0;
-}
+int FakeBlockIO::close(int handle) { return overReal ? Zere100().close(handle) : 0; }
 
-int FakeBlockIO::Commit(int handle)
-{
-    if (!active)
-        return -1;
-    FakeBlockIO& f = *active;
-    ++f.commits;
-    return f.overReal ? Zere100().commit(handle) : 0;
-}
+int FakeBlockIO::commit(int handle) { return overReal ? Zere100().commit(handle) : 0; }
 
 } // namespace testing_support

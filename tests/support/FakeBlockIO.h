@@ -1,19 +1,16 @@
 #pragma once
 
 // A stand-in for the block I/O library: bytes in memory, or the real library passed
-// through, with a read limit, a failing offset and call counters. Its entry points are
-// plain functions, so one fake answers at a time: the newest one alive, until its
-// scope ends (the one before it answers again).
+// through, with a read limit and a failing offset. The newest stand-in alive answers.
 
-#include "file/File64.h"
-#include "util/NoCopy.h"
+#include "support/StandInLibrary.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace testing_support {
 
-class FakeBlockIO : NoCopy {
+class FakeBlockIO : public StandInLibrary {
 public:
     struct OverRealLibrary {};
 
@@ -23,10 +20,6 @@ public:
     FakeBlockIO(int64_t size, uint8_t fill);
     // Passes every call to the program's loader, still counting and limiting reads.
     explicit FakeBlockIO(OverRealLibrary, uint32_t readLimit = 1u << 30);
-    ~FakeBlockIO();
-
-    // A loader over this fake's entry points; it must outlive every file opened with it.
-    const DllLoader& library() const { return loader; }
 
     // Knobs, read at every call.
     std::vector<uint8_t> bytes;
@@ -38,22 +31,19 @@ public:
     int readResult = 0;               // when not 0, every read answers this instead of reading
 
     // What was asked.
-    int opens = 0, seeks = 0, reads = 0, writes = 0, closes = 0, commits = 0;
     int64_t lastSeekOffset = -99;
     int64_t position = 0;
 
 private:
-    static int Open(const char* path, int flags, int mode);
-    static int64_t Seek(int handle, int64_t offset, int origin);
-    static int Read(int handle, void* buffer, unsigned count);
-    static int Write(int handle, const void* buffer, unsigned count);
-    static int Close(int handle);
-    static int Commit(int handle);
+    int open(const char* path, int flags, int mode) override;
+    int64_t seek(int handle, int64_t offset, int origin) override;
+    int read(int handle, void* buffer, unsigned count) override;
+    int write(int handle, const void* buffer, unsigned count) override;
+    int close(int handle) override;
+    int commit(int handle) override;
     int64_t size() const;
 
     bool overReal = false;
-    FakeBlockIO* previous = nullptr;
-    DllLoader loader;
 };
 
 } // namespace testing_support

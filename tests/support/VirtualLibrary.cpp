@@ -5,19 +5,7 @@
 
 namespace testing_support {
 
-namespace {
-VirtualLibrary* current = nullptr;
-}
-
-VirtualLibrary::VirtualLibrary(int64_t size_)
-    : size(size_), library(Seek, Read, Write, Open, Close, Commit)
-{
-    if (current)
-        throw std::logic_error("one VirtualLibrary at a time");
-    current = this;
-}
-
-VirtualLibrary::~VirtualLibrary() { current = nullptr; }
+VirtualLibrary::VirtualLibrary(int64_t size_) : size(size_) {}
 
 uint8_t VirtualLibrary::Computed(int64_t offset)
 {
@@ -60,71 +48,52 @@ void VirtualLibrary::plant(int64_t offset, const std::vector<uint8_t>& bytes)
     }
 }
 
-int VirtualLibrary::Open(const char*, int, int)
+int VirtualLibrary::open(const char*, int, int)
 {
-    VirtualLibrary& v = *current;
-    ++v.opens;
-    const int handle = v.nextHandle++;
-    v.positions[handle] = 0;
+    const int handle = nextHandle++;
+    positions[handle] = 0;
     return handle;
 }
 
-int64_t VirtualLibrary::Seek(int handle, int64_t offset, int origin)
+int64_t VirtualLibrary::seek(int handle, int64_t offset, int origin)
 {
-    VirtualLibrary& v = *current;
-    ++v.seeks;
-    const auto h = v.positions.find(handle);
-    if (h == v.positions.end())
+    const auto h = positions.find(handle);
+    if (h == positions.end())
         return -1;
     if (origin == VX_SEEK_END) {
-        if (v.fault == Fault::SizeMinusOne)
+        if (fault == Fault::SizeMinusOne)
             return -1;
-        if ((offset > 0 && v.size > LargestSize - offset) || v.size + offset < 0)
+        if ((offset > 0 && size > LargestSize - offset) || size + offset < 0)
             return -1;
-        return h->second = v.size + offset;
+        return h->second = size + offset;
     }
-    if (origin != VX_SEEK_SET || offset < 0 || v.fault == Fault::SeekFails)
+    if (origin != VX_SEEK_SET || offset < 0 || fault == Fault::SeekFails)
         return -1;
-    if (v.fault == Fault::SeekLandsElsewhere && offset < LargestSize)
+    if (fault == Fault::SeekLandsElsewhere && offset < LargestSize)
         ++offset;
     return h->second = offset;
 }
 
 // Reads what the file holds from the position, at most count bytes and never past
 // the largest offset, as the real library does.
-int VirtualLibrary::Read(int handle, void* buffer, unsigned count)
+int VirtualLibrary::read(int handle, void* buffer, unsigned count)
 {
-    VirtualLibrary& v = *current;
-    ++v.reads;
-    const auto h = v.positions.find(handle);
-    if (h == v.positions.end() || !buffer || v.fault == Fault::ReadFails)
+    const auto h = positions.find(handle);
+    if (h == positions.end() || !buffer || fault == Fault::ReadFails)
         return -1;
     const int64_t from = h->second;
-    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, v.size - from));
-    v.fill(from, n, static_cast<uint8_t*>(buffer));
+    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, size - from));
+    fill(from, n, static_cast<uint8_t*>(buffer));
     h->second = from + n;
-    if (v.fault == Fault::ReadsMoreThanAsked)
+    if (fault == Fault::ReadsMoreThanAsked)
         return static_cast<int>(count) + 100;
     return static_cast<int>(n);
 }
 
-int VirtualLibrary::Write(int, const void*, unsigned)
-{
-    ++current->writes;
-    return -1;
-}
+int VirtualLibrary::write(int, const void*, unsigned) { return -1; }
 
-int VirtualLibrary::Close(int handle)
-{
-    VirtualLibrary& v = *current;
-    ++v.closes;
-    return v.positions.erase(handle) == 1 ? 0 : -1;
-}
+int VirtualLibrary::close(int handle) { return positions.erase(handle) == 1 ? 0 : -1; }
 
-int VirtualLibrary::Commit(int)
-{
-    ++current->commits;
-    return -1;
-}
+int VirtualLibrary::commit(int) { return -1; }
 
 } // namespace testing_support

@@ -4,7 +4,7 @@
 // offset o is computed from o, except where a test planted bytes. Its size may be the
 // largest offset (2^63-1) and may change under open handles; on request it misreports.
 
-#include "file/File64.h"
+#include "support/StandInLibrary.h"
 
 #include <cstdint>
 #include <limits>
@@ -13,7 +13,7 @@
 
 namespace testing_support {
 
-class VirtualLibrary {
+class VirtualLibrary : public StandInLibrary {
 public:
     static constexpr int64_t LargestSize = std::numeric_limits<int64_t>::max();
 
@@ -27,14 +27,7 @@ public:
         ReadFails,          // a read answers -1
     };
 
-    // One lives at a time: the entry points are plain functions that reach it.
     explicit VirtualLibrary(int64_t size = LargestSize);
-    ~VirtualLibrary();
-    VirtualLibrary(const VirtualLibrary&) = delete;
-    VirtualLibrary& operator=(const VirtualLibrary&) = delete;
-
-    // The six entry points, for a paged file or a page.
-    const DllLoader& loader() const { return library; }
 
     // The byte at offset before any planting.
     static uint8_t Computed(int64_t offset);
@@ -50,17 +43,16 @@ public:
     // From now on every answer of that kind misreports (Fault::None stops it).
     void misreport(Fault f) { fault = f; }
 
-    int opens = 0, seeks = 0, reads = 0, writes = 0, closes = 0, commits = 0;
     // Handles given and not yet closed.
     size_t openHandles() const { return positions.size(); }
 
 private:
-    static int Open(const char* path, int flags, int mode);
-    static int64_t Seek(int handle, int64_t offset, int origin);
-    static int Read(int handle, void* buffer, unsigned count);
-    static int Write(int handle, const void* buffer, unsigned count);
-    static int Close(int handle);
-    static int Commit(int handle);
+    int open(const char* path, int flags, int mode) override;
+    int64_t seek(int handle, int64_t offset, int origin) override;
+    int read(int handle, void* buffer, unsigned count) override;
+    int write(int handle, const void* buffer, unsigned count) override;
+    int close(int handle) override;
+    int commit(int handle) override;
     void fill(int64_t offset, int64_t count, uint8_t* out) const;
 
     int64_t size;
@@ -68,7 +60,6 @@ private:
     std::map<int64_t, uint8_t> planted;
     std::map<int, int64_t> positions; // handle -> position
     int nextHandle = 1;
-    DllLoader library;
 };
 
 } // namespace testing_support
