@@ -91,6 +91,9 @@ PageState::Change PageState::ApplyClick(int row, int col)
 
 PageState::Change PageState::MoveToAddress(int64_t address)
 {
+    // Only bytes below the size taken at open are the page's, though the file may have grown.
+    if (address < 0 || address >= fileSize)
+        return {};
     const pageview::View view = pageview::MoveToAddress(Shape(), address);
     topAddress = view.topAddress;
     ReckonScrollBar();

@@ -58,7 +58,8 @@ public:
     Change ApplyWheel(int notchesUp);
     // A click on a cell: nothing changes when the cell shows no byte.
     Change ApplyClick(int row, int col);
-    // Brings the row of address to the top and puts the cursor on it.
+    // Brings the row of address to the top and puts the cursor on it; an address
+    // outside the file as opened changes nothing.
     Change MoveToAddress(int64_t address);
 
     // The inspector's rows for the bytes at address.

@@ -76,6 +76,22 @@ TEST_F(PageStateTest, MoveToAddressPutsTheRowOnTopAndTheInverseFindsTheCell)
     EXPECT_EQ(page.Shape().CellOfAddress(0, 37).row, 2);
 }
 
+// The size is the one taken at open: an offset at or past it, as a search over a file
+// that grew since could answer, moves nothing, nor does one before the file's start.
+TEST_F(PageStateTest, MoveToAddressOutsideTheSizeTakenAtOpenMovesNothing)
+{
+    io.bytes = Counting(3000);
+    page.MoveToAddress(500);
+    for (const int64_t outside : {int64_t{1000}, int64_t{1001}, int64_t{2999}, INT64_MAX, int64_t{-1}, INT64_MIN}) {
+        EXPECT_FALSE(page.MoveToAddress(outside).Any()) << outside;
+        EXPECT_EQ(page.cursorAddress, 500) << outside;
+        EXPECT_EQ(page.topAddress, 496) << outside;
+    }
+    EXPECT_EQ(page.fileSize, 1000);
+    EXPECT_TRUE(page.MoveToAddress(999).cursor);
+    EXPECT_EQ(page.cursorAddress, 999);
+}
+
 TEST_F(PageStateTest, ClicksPastTheEndAreRefused)
 {
     page.MoveToAddress(992);
