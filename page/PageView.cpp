@@ -76,7 +76,7 @@ constexpr std::array<char16_t, 128> HighGlyphs = [] {
 GridLayout LayoutGrids(int W, int H, int areaWidth, int areaHeight)
 {
     GridLayout layout;
-    layout.bytesPerRow = std::max(1, (areaWidth - 18 * W - 8) / (3 * W + 6) - 1);
+    layout.bytesPerRow = std::max(MinBytesPerRow, (areaWidth - 18 * W - 8) / (3 * W + 6) - 1);
     layout.rowHeight = H + 2;
     layout.rows = std::max(1, areaHeight / layout.rowHeight - 1);
     layout.addressWidth = 18 * W;
@@ -86,6 +86,9 @@ GridLayout LayoutGrids(int W, int H, int areaWidth, int areaHeight)
     layout.binGridWidth = layout.addressWidth + (layout.bytesPerRow + 1) * layout.hexWidth;
     return layout;
 }
+
+// One byte column's worth more than the columns need, as LayoutGrids keeps spare.
+int MinimumAreaWidth(int W) { return 18 * W + 8 + (MinBytesPerRow + 1) * (3 * W + 6); }
 
 int HexLabelLeft(int binGridLeft, int binGridWidth) { return binGridLeft + binGridWidth / 2; }
 

@@ -25,8 +25,12 @@ struct GridLayout {
     int binGridWidth = 0;  // one byte column wider than its columns need
 };
 
-// Always at least one byte column and one row, however small the area.
+// Scrolling needs two bytes a row: never fewer byte columns, however small the area.
+inline constexpr int MinBytesPerRow = 2;
+// At least MinBytesPerRow byte columns and one row, however small the area.
 GridLayout LayoutGrids(int W, int H, int areaWidth, int areaHeight);
+// The narrowest grid area whose layout has room for MinBytesPerRow byte columns.
+int MinimumAreaWidth(int W);
 
 // Left edges of the column labels: HEX starts at BinGrid's middle, TEXT is centred over TextGrid.
 int HexLabelLeft(int binGridLeft, int binGridWidth);

@@ -26,6 +26,7 @@ using pageview::ScrollAction;
 namespace {
 
 constexpr int ScrollBarWidth = 17;
+constexpr int MinimumPanelWidth = 400; // the grid area's, at the usual font
 constexpr int LabelPanelHeight = 21;
 const QColor AddressBackground = QColor::fromRgb(util::AddressBackgroundRgb);
 const QColor AddressForeground = QColor::fromRgb(util::AddressTextRgb);
@@ -81,7 +82,7 @@ void TPageForm::BuildPanels()
     panel1Layout->addWidget(Splitter3);
 
     Panel3 = new QWidget;
-    Panel3->setMinimumSize(400, 300);
+    Panel3->setMinimumSize(MinimumPanelWidth, 300);
     Panel2 = new QWidget;
     Panel2->setMinimumWidth(200);
     Panel2->setMaximumWidth(400);
@@ -197,6 +198,10 @@ void TPageForm::LayoutGrids()
     const QFontMetrics metrics(gridFont);
     const int W = metrics.horizontalAdvance(QLatin1Char('W'));
     const int H = metrics.height();
+    // A large grid font needs a wider panel than the usual minimum to fit two byte columns.
+    const int minimumWidth = std::max(MinimumPanelWidth, pageview::MinimumAreaWidth(W) + ScrollBarWidth);
+    if (Panel3->minimumWidth() != minimumWidth)
+        Panel3->setMinimumWidth(minimumWidth);
 
     const int areaWidth = Panel6->width();
     const int areaHeight = Panel6->height();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -239,6 +240,51 @@ TEST_F(Page, WheelScrollsThreeRowsPerNotchAndTheScrollBarScrollsByRows)
     EXPECT_EQ(page->topAddress, 0);
     EXPECT_EQ(page->cursorAddress, 0);
 }
+
+// With a large grid font and the panel as narrow as the splitter lets it be, the
+// grids still have room for two byte columns and no scroll raises an error.
+class NarrowPage : public Page, public testing::WithParamInterface<int> {
+protected:
+    struct AppFont {
+        explicit AppFont(int pixels)
+        {
+            QFont font = saved;
+            font.setPixelSize(pixels);
+            QApplication::setFont(font);
+        }
+        ~AppFont() { QApplication::setFont(saved); }
+        const QFont saved = QApplication::font();
+    };
+};
+
+TEST_P(NarrowPage, KeepsTwoByteColumnsAndScrollsWithoutError)
+{
+    const AppFont font(GetParam());
+    std::vector<util::Message> boxes;
+    util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    open(RandomBytes(100000, 9), QSize(700, 500));
+    page->Splitter3->setSizes({1, 10000});
+    QApplication::processEvents();
+    ASSERT_EQ(page->Panel3->width(), page->Panel3->minimumWidth());
+
+    EXPECT_GE(page->BytesPerRow(), 2);
+    EXPECT_LE(page->BinGrid->width(), page->Panel6->width()) << "the byte columns do not fit the panel";
+    const QPointF at = page->BinGrid->rect().center();
+    QWheelEvent down(at, page->BinGrid->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    EXPECT_EQ(ErrorText([&] { QApplication::sendEvent(page->BinGrid, &down); }), "no error");
+    EXPECT_EQ(page->topAddress, 3 * page->BytesPerRow());
+    EXPECT_EQ(ErrorText([&] { page->BinGridKeyDown(page->BinGrid, Qt::Key_Down, Qt::ControlModifier); }), "no error");
+    EXPECT_EQ(ErrorText([&] { page->BinGridKeyDown(page->BinGrid, Qt::Key_Up, Qt::ControlModifier); }), "no error");
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    page->ScrollBar1->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QApplication::processEvents();
+    EXPECT_EQ(page->topAddress, 3 * page->BytesPerRow());
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(GridFontPixels, NarrowPage, testing::Values(13, 40, 72),
+                         [](const testing::TestParamInfo<int>& p) { return "Pixels" + std::to_string(p.param); });
 
 TEST_F(Page, DraggingTheThumbOfAHugeFileMovesByWholeRows)
 {

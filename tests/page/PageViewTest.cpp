@@ -46,12 +46,26 @@ TEST(LayoutGrids, WidthDecidesBytesPerRowWithOneColumnSpare)
     EXPECT_EQ(LayoutGrids(7, 14, 593, 400).rows, 400 / 16 - 1);
 }
 
-TEST(LayoutGrids, TinyAreaKeepsOneByteAndOneRow)
+// Scrolling needs two bytes a row, so even an area too small for them gets two.
+TEST(LayoutGrids, TinyAreaKeepsTwoBytesAndOneRow)
 {
     const GridLayout layout = LayoutGrids(7, 14, 10, 5);
-    EXPECT_EQ(layout.bytesPerRow, 1);
+    EXPECT_EQ(layout.bytesPerRow, 2);
     EXPECT_EQ(layout.rows, 1);
-    EXPECT_EQ(LayoutGrids(7, 14, -50, -50).bytesPerRow, 1);
+    EXPECT_EQ(LayoutGrids(7, 14, -50, -50).bytesPerRow, 2);
+}
+
+TEST(LayoutGrids, TheNarrowestAreaForTwoBytesFitsThem)
+{
+    for (const int W : {7, 24, 43}) {
+        const int width = MinimumAreaWidth(W);
+        const GridLayout layout = LayoutGrids(W, 14, width, 300);
+        EXPECT_EQ(layout.bytesPerRow, 2) << W;
+        EXPECT_LE(layout.binGridWidth, width) << W;
+        EXPECT_EQ(LayoutGrids(W, 14, width + 3 * W + 5, 300).bytesPerRow, 2) << W;
+        EXPECT_EQ(LayoutGrids(W, 14, width + 3 * W + 6, 300).bytesPerRow, 3) << W;
+    }
+    EXPECT_EQ(MinimumAreaWidth(7), 215); // 18 W + 8 and three byte columns of 3 W + 6
 }
 
 TEST(LayoutGrids, LabelsSitAtHexMiddleAndTextCentre)
