@@ -52,12 +52,4 @@ std::string BuildItemPage(std::string_view item, std::string_view head, std::str
     return page;
 }
 
-std::string TempFileName(std::uint32_t r1, std::uint32_t r2, std::uint32_t r3)
-{
-    std::string name(1, static_cast<char>('a' + r1 % 20));
-    name += std::to_string(r2 % 1000000);
-    name += std::to_string(r3 % 1000000);
-    return name;
-}
-
 } // namespace banner

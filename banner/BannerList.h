@@ -1,9 +1,8 @@
 #pragma once
 
-// The banner list's text rules: cutting a downloaded list into items, building the
-// page that shows one item, and naming the temporary file a download goes into.
+// The banner list's text rules: cutting a downloaded list into items and building
+// the page that shows one item.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +20,5 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 // Head, the item's lines and tail, each followed by CR LF.
 std::string BuildItemPage(std::string_view item, std::string_view head, std::string_view tail);
-
-// A lower-case letter a..t from r1, then r2 and r3 below a million in decimal.
-std::string TempFileName(std::uint32_t r1, std::uint32_t r2, std::uint32_t r3);
 
 } // namespace banner

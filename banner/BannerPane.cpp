@@ -1,9 +1,9 @@
 #include "banner/BannerPane.h"
 
 #include "banner/BannerList.h"
+#include "banner/TempFiles.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 
 #include <ctime>
@@ -13,22 +13,6 @@
 namespace banner {
 
 namespace {
-
-// Creates a new file under a random name. O_EXCL semantics: an existing file or
-// link of that name is never opened or followed; another name is drawn instead.
-std::unique_ptr<QFile> CreateTempFile(RandomSource& random, const QString& folder)
-{
-    for (int attempt = 0; attempt < BannerPane::NameAttempts; ++attempt) {
-        const std::uint32_t r1 = random.next();
-        const std::uint32_t r2 = random.next();
-        const std::uint32_t r3 = random.next();
-        auto file = std::make_unique<QFile>(folder + QString::fromStdString(TempFileName(r1, r2, r3)));
-        if (file->open(QIODevice::ReadWrite | QIODevice::NewOnly,
-                       QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return file;
-    }
-    return nullptr;
-}
 
 std::optional<std::string> ReadBack(QFile& file)
 {
@@ -49,7 +33,7 @@ BannerPane::BannerPane(Seams s, HtmlView* v) : seams(std::move(s)), view(v)
     if (!seams.random)
         seams.random = std::make_unique<StdRandom>();
     if (seams.tempFolder.isEmpty())
-        seams.tempFolder = QDir::tempPath();
+        seams.tempFolder = TempFolder();
     if (!seams.tempFolder.endsWith(QLatin1Char('/')))
         seams.tempFolder += QLatin1Char('/');
 }
@@ -65,6 +49,8 @@ BannerPane::~BannerPane()
 void BannerPane::start()
 {
     seams.random->seed(static_cast<std::uint32_t>(seams.clock()));
+    // Files a killed run could not delete.
+    RemoveStaleTempFiles(seams.tempFolder, seams.clock());
     downloadBannerList([this] { showBannerItem(0); });
 }
 
@@ -73,7 +59,7 @@ bool BannerPane::downloadBannerList(std::function<void()> finished)
     if (file)
         return false;
     seams.random->seed(static_cast<std::uint32_t>(seams.clock()));
-    file = seams.downloader ? CreateTempFile(*seams.random, seams.tempFolder) : nullptr;
+    file = seams.downloader ? CreateTempFile(seams.tempFolder) : nullptr;
     whenFinished = std::move(finished);
     if (!file) {
         downloadFinished(false);

@@ -23,7 +23,6 @@ public:
     static constexpr std::chrono::milliseconds DownloadLimit{15000};
     static constexpr std::int64_t MaxListBytes = 1 << 20;
     static constexpr std::uint32_t DownloadEveryTicks = 50;
-    static constexpr int NameAttempts = 16;
 
     BannerPane(Seams seams, HtmlView* view);
     ~BannerPane();

@@ -70,7 +70,7 @@ struct Seams {
     std::unique_ptr<Downloader> downloader;      // downloads fail when empty
     std::function<std::string()> listAddress = BannerListAddress;
     std::function<std::string()> itemZeroAddress = ItemZeroAddress;
-    QString tempFolder;                          // the user's temporary folder when empty
+    QString tempFolder;                          // TempFolder() when empty
 };
 
 } // namespace banner

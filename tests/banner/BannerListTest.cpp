@@ -100,12 +100,4 @@ TEST(BuildItemPage, WrapsTheItemLinesInHeadAndTailEachEndedByCrLf)
     EXPECT_EQ(BuildItemPage(std::string("\xE9\0z", 3), "H", "T"), std::string("H\r\n\xE9\0z\r\nT\r\n", 11));
 }
 
-TEST(TempFileName, IsALetterFromAToTThenTwoNumbersBelowAMillion)
-{
-    EXPECT_EQ(TempFileName(0, 0, 0), "a00");
-    EXPECT_EQ(TempFileName(19, 5, 7), "t57");
-    EXPECT_EQ(TempFileName(20, 999999, 1000000), "a9999990");
-    EXPECT_EQ(TempFileName(4294967295u, 4294967295u, 1234567), "p967295234567");
-}
-
 } // namespace

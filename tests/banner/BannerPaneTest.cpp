@@ -11,7 +11,9 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace banner;
 using testing_support::TempDir;
@@ -146,15 +148,62 @@ TEST_F(BannerPaneTest, DownloadGoesIntoANewPrivateFileThatIsDeletedAfterTheParse
     EXPECT_EQ(downloader->requests[0].url, "http://127.0.0.1:9/list.txt");
     EXPECT_EQ(downloader->requests[0].limit, BannerPane::DownloadLimit);
     EXPECT_TRUE(pane->downloading());
-    EXPECT_EQ(folder(), std::vector<std::string>{"c123456789"});
+    const std::vector<std::string> names = folder();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].rfind("byteloom-banner-", 0), 0u) << names[0];
+    EXPECT_GE(names[0].size(), std::string("byteloom-banner-").size() + 6);
     struct stat info {};
-    ASSERT_EQ(stat(temp.file("c123456789").c_str(), &info), 0);
+    ASSERT_EQ(lstat(temp.file(names[0]).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "the list must not be readable by others while it is written";
 
     downloader->complete(true, ListOf({"<b>one</b>", "two\r\nlines"}));
     EXPECT_FALSE(pane->downloading());
     EXPECT_EQ(pane->bannerList(), Items({"<b>one</b>", "two\r\nlines"}));
     EXPECT_TRUE(folder().empty());
+}
+
+TEST_F(BannerPaneTest, TheFileNameCannotBeForetoldFromTheClockOrTheGenerator)
+{
+    // Another pane with the same clock and the same numbers: someone who knows both
+    // still cannot name the file in advance.
+    auto twinRandom = std::make_unique<ScriptedRandom>();
+    auto twinDownloader = std::make_unique<FakeDownloader>();
+    FakeDownloader* twin = twinDownloader.get();
+    twin->cancels = &cancels;
+    Seams seams;
+    seams.clock = [this] { return now; };
+    seams.random = std::move(twinRandom);
+    seams.downloader = std::move(twinDownloader);
+    seams.tempFolder = QString::fromStdString(temp.path());
+    BannerPane other(std::move(seams), nullptr);
+
+    ASSERT_TRUE(pane->downloadBannerList());
+    ASSERT_NE(downloader->target, nullptr);
+    const QString first = downloader->target->fileName();
+    downloader->complete(false);
+    ASSERT_TRUE(other.downloadBannerList());
+    ASSERT_NE(twin->target, nullptr);
+    EXPECT_NE(twin->target->fileName(), first);
+    twin->complete(false);
+    EXPECT_TRUE(folder().empty());
+}
+
+TEST_F(BannerPaneTest, WithoutAFolderToWriteInNothingIsFetched)
+{
+    download({"old"});
+    Seams seams;
+    auto d = std::make_unique<FakeDownloader>();
+    FakeDownloader* lonely = d.get();
+    lonely->cancels = &cancels;
+    seams.downloader = std::move(d);
+    seams.tempFolder = QString::fromStdString(temp.file("no-such-folder"));
+    BannerPane homeless(std::move(seams), nullptr);
+    int finished = 0;
+    EXPECT_TRUE(homeless.downloadBannerList([&] { ++finished; }));
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(homeless.downloading());
+    EXPECT_TRUE(lonely->requests.empty());
 }
 
 TEST_F(BannerPaneTest, FailedDownloadKeepsTheOldListAndDeletesItsFile)
@@ -203,90 +252,65 @@ TEST_F(BannerPaneTest, ClosingDuringADownloadCancelsItAndDeletesTheFile)
     EXPECT_TRUE(folder().empty());
 }
 
-enum class Occupant { RegularFile, LinkToAFile, DanglingLink };
-
-struct OccupantCase {
-    const char* name;
-    Occupant occupant;
+// What the folder holds at start-up: leftovers of ours and things that are not ours.
+struct Planted {
+    std::string name;
+    enum Kind { File, Link, Folder } kind;
+    std::int64_t age; // seconds before now
+    bool removed;
 };
 
-void PrintTo(const OccupantCase& c, std::ostream* os) { *os << c.name; }
-
-class TakenNameTest : public BannerPaneTest, public ::testing::WithParamInterface<OccupantCase> {
-protected:
-    const std::string victim = "must stay unchanged";
-
-    // Puts the occupant at the name; returns the path that must never be written.
-    std::string occupy(const std::string& name)
-    {
-        const std::string path = temp.file(name);
-        switch (GetParam().occupant) {
-        case Occupant::RegularFile:
-            temp.write(name, {victim.begin(), victim.end()});
-            return path;
-        case Occupant::LinkToAFile:
-            temp.write("victim", {victim.begin(), victim.end()});
-            std::filesystem::create_symlink(temp.file("victim"), path);
-            return temp.file("victim");
-        case Occupant::DanglingLink:
-            std::filesystem::create_symlink(temp.file("created-through-link"), path);
-            return temp.file("created-through-link");
-        }
-        return path;
-    }
-
-    static std::string contents(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-};
-
-TEST_P(TakenNameTest, IsNeverFollowedAndAnotherNameIsDrawn)
+TEST_F(BannerPaneTest, StartRemovesOnlyOurOwnLeftoversOlderThanADay)
 {
-    const std::string guarded = occupy("a12");
-    random->script = {0, 1, 2, 1, 3, 4};
-    ASSERT_TRUE(pane->downloadBannerList());
-    ASSERT_NE(downloader->target, nullptr);
-    EXPECT_EQ(downloader->target->fileName().toStdString(), temp.file("b34"));
-    downloader->complete(true, ListOf({"fresh"}));
+    const std::string outside = temp.file("outside-target");
+    temp.write("outside-target", {1, 2, 3});
+    const std::vector<Planted> planted{
+        {"byteloom-banner-old", Planted::File, 2 * 86400, true},
+        {"byteloom-banner-justOverADay", Planted::File, 86400 + 60, true},
+        {"byteloom-banner-fresh", Planted::File, 3600, false},
+        {"someone-elses-old", Planted::File, 2 * 86400, false},
+        {"byteloom-banneR-case", Planted::File, 2 * 86400, false},
+        {"byteloom-banner-link", Planted::Link, 2 * 86400, false},
+        {"byteloom-banner-folder", Planted::Folder, 2 * 86400, false},
+    };
+    for (const Planted& p : planted) {
+        const std::string path = temp.file(p.name);
+        if (p.kind == Planted::File)
+            temp.write(p.name, {7});
+        else if (p.kind == Planted::Link)
+            std::filesystem::create_symlink(outside, path);
+        else
+            std::filesystem::create_directory(path);
+        const timespec when{static_cast<time_t>(now - p.age), 0};
+        const timespec times[2]{when, when};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << p.name;
+    }
+    // The link's target is old too, and must survive its link.
+    const timespec old{static_cast<time_t>(now - 3 * 86400), 0};
+    const timespec oldTimes[2]{old, old};
+    ASSERT_EQ(utimensat(AT_FDCWD, outside.c_str(), oldTimes, 0), 0);
 
-    EXPECT_EQ(pane->bannerList(), Items({"fresh"}));
-    EXPECT_TRUE(std::filesystem::is_symlink(temp.file("a12")) || std::filesystem::exists(temp.file("a12")))
-        << "someone else's file is not ours to delete";
-    EXPECT_FALSE(std::filesystem::exists(temp.file("b34")));
-    if (GetParam().occupant == Occupant::DanglingLink)
-        EXPECT_FALSE(std::filesystem::exists(guarded));
-    else
-        EXPECT_EQ(contents(guarded), victim);
+    pane->start();
+    for (const Planted& p : planted) {
+        struct stat info {};
+        EXPECT_EQ(lstat(temp.file(p.name).c_str(), &info) != 0, p.removed) << p.name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(outside));
 }
 
-TEST_P(TakenNameTest, WhenEveryNameIsTakenTheDownloadFailsSafely)
+TEST_F(BannerPaneTest, StartLeavesOtherUsersFilesAlone)
 {
-    download({"old"});
-    const std::string guarded = occupy("a00");
-    random->fallback = 0;
-    random->script.assign(3 * BannerPane::NameAttempts, 0);
-    int finished = 0;
-    pane->downloadBannerList([&] { ++finished; });
-
-    EXPECT_EQ(finished, 1);
-    EXPECT_FALSE(pane->downloading());
-    EXPECT_EQ(downloader->requests.size(), 1u) << "nothing is fetched without a file of our own";
-    EXPECT_EQ(pane->bannerList(), Items({"old"}));
-    if (GetParam().occupant == Occupant::DanglingLink)
-        EXPECT_FALSE(std::filesystem::exists(guarded));
-    else
-        EXPECT_EQ(contents(guarded), victim);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "making a file of another user needs root";
+    temp.write("byteloom-banner-theirs", {7});
+    const std::string path = temp.file("byteloom-banner-theirs");
+    ASSERT_EQ(chown(path.c_str(), 12345, 12345), 0);
+    const timespec when{static_cast<time_t>(now - 2 * 86400), 0};
+    const timespec times[2]{when, when};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    pane->start();
+    EXPECT_TRUE(std::filesystem::exists(path));
 }
-
-INSTANTIATE_TEST_SUITE_P(Occupants, TakenNameTest,
-                         ::testing::Values(OccupantCase{"RegularFile", Occupant::RegularFile},
-                                           OccupantCase{"LinkToAFile", Occupant::LinkToAFile},
-                                           OccupantCase{"DanglingLink", Occupant::DanglingLink}),
-                         [](const ::testing::TestParamInfo<OccupantCase>& p) {
-                             return std::string(p.param.name);
-                         });
 
 TEST_F(BannerPaneTest, ShowBannerItemTakesTheNumberModuloTheItemCount)
 {
