@@ -1,5 +1,6 @@
 #include "banner/BannerPane.h"
 
+#include "banner/BannerContent.h"
 #include "banner/BannerList.h"
 #include "banner/TempFiles.h"
 
@@ -94,6 +95,9 @@ void BannerPane::showBannerItem(std::uint32_t k)
         view->navigate(seams.itemZeroAddress());
         return;
     }
+    // An item that would stall the view keeps its place and shows nothing.
+    if (JudgeContent(list[i]) != Refusal::None)
+        return;
     QBuffer stream;
     stream.open(QIODevice::ReadWrite);
     const std::string page = BuildItemPage(list[i], PageHead(), PageTail());
