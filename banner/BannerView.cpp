@@ -3,23 +3,45 @@
 #include "banner/HttpDownloader.h"
 #include "util/Shell.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
 #include <QNetworkReply>
-#include <QStringConverter>
+#include <QTextDocument>
 
 namespace banner {
 
 namespace {
 
-// The page's own charset when it names one, else UTF-8, else Latin-1 (8-bit text).
-QString DecodeHtml(const QByteArray& bytes)
+// What a picture that may not be shown becomes: one transparent pixel. Anything
+// that does not decode would make the document try the address as a local file.
+QImage BlankPixel()
 {
-    if (const auto encoding = QStringConverter::encodingForHtml(bytes)) {
-        QStringDecoder decoder(*encoding);
-        QString text = decoder(bytes);
-        if (!decoder.hasError())
-            return text;
-    }
-    return QString::fromLatin1(bytes);
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(Qt::transparent);
+    return pixel;
+}
+
+// A picture carried in a data: address, decoded only when its size, read from its
+// header first, fits in the budget. Formats that draw (SVG) are not decoded.
+QImage DecodePicture(const QUrl& address, PixelBudget& budget)
+{
+    const std::optional<QByteArray> bytes = DataUrlPayload(address.toEncoded());
+    if (!bytes)
+        return BlankPixel();
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "jpeg" && format != "gif" && format != "bmp")
+        return BlankPixel();
+    reader.setAllocationLimit(static_cast<int>(PixelBudget::PerPage * 8 / (1024 * 1024)) + 1);
+    const QSize size = reader.size();
+    if (!size.isValid() || !budget.take(size.width(), size.height()))
+        return BlankPixel();
+    const QImage picture = reader.read();
+    return picture.isNull() ? BlankPixel() : picture;
 }
 
 } // namespace
@@ -61,9 +83,8 @@ void BannerView::navigate(const std::string& address)
         if (pending != r)
             return;
         pending = nullptr;
-        const bool ok = Succeeded(*r);
-        if (ok)
-            display(r->read(MaxPageBytes), r->url());
+        const bool ok = Succeeded(*r) && r->bytesAvailable() <= MaxPageBytes &&
+                        displayPage(r->read(MaxPageBytes + 1), r->url());
         emit navigationFinished(ok);
     });
 }
@@ -77,17 +98,26 @@ void BannerView::loadHtml(const QByteArray& bytes)
 void BannerView::display(const QByteArray& bytes, const QUrl& baseUrl)
 {
     base = baseUrl;
-    setHtml(DecodeHtml(bytes));
+    pixels.refill();
+    setHtml(DecodeContent(bytes));
+}
+
+bool BannerView::displayPage(const QByteArray& bytes, const QUrl& baseUrl)
+{
+    // A fetched page is judged as a whole, never cut: over a cap, the view keeps what it shows.
+    if (bytes.size() > MaxPageBytes || JudgeContent(std::string_view(bytes.constData(), bytes.size())) != Refusal::None)
+        return false;
+    display(bytes, baseUrl);
+    return true;
 }
 
 QVariant BannerView::loadResource(int type, const QUrl& name)
 {
-    // A null answer lets the document decode a data: address itself, but for any
-    // other address it would fall back to reading a local file; an empty answer stops it.
-    Q_UNUSED(type);
-    if (name.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0)
-        return {};
-    return QVariant(QByteArray());
+    // Every request gets an answer that decodes: for a null one, or a picture that
+    // does not decode, the document would read the address from the local disk.
+    if (type == QTextDocument::ImageResource)
+        return DecodePicture(name, pixels);
+    return QString();
 }
 
 void BannerView::openLink(const QUrl& link)

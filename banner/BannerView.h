@@ -5,6 +5,7 @@
 // Nothing in it runs script or loads outside resources; a clicked web link opens
 // in the user's own browser through the shell.
 
+#include "banner/BannerContent.h"
 #include "banner/BannerSeams.h"
 
 #include <QNetworkAccessManager>
@@ -23,7 +24,7 @@ class BannerView final : public QTextBrowser, public HtmlView {
 public:
     static constexpr int StripHeight = 128;
     static constexpr std::chrono::milliseconds NavigateLimit{15000};
-    static constexpr qint64 MaxPageBytes = 1 << 20;
+    static constexpr qint64 MaxPageBytes = ItemCaps.bytes;
 
     explicit BannerView(QWidget* parent = nullptr);
     ~BannerView() override;
@@ -33,7 +34,9 @@ public:
 
     bool navigating() const { return !pending.isNull(); }
 
-    // Pictures inside the page (data: addresses) only; never a file or the network.
+    // Pictures inside the page (data: addresses) within the page's pixel budget, a
+    // blank pixel for any other picture, an empty text for anything else: never a
+    // file or the network.
     QVariant loadResource(int type, const QUrl& name) override;
 
 signals:
@@ -43,11 +46,13 @@ signals:
 private:
     void abortNavigation();
     void display(const QByteArray& bytes, const QUrl& base);
+    bool displayPage(const QByteArray& bytes, const QUrl& base);
     void openLink(const QUrl& link);
 
     QNetworkAccessManager manager;
     QPointer<QNetworkReply> pending;
     QUrl base;
+    PixelBudget pixels;
 };
 
 } // namespace banner
