@@ -312,7 +312,20 @@ void TBEForm::CategoryButtons1Categories0Items0Click()
 
 void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 
-void TBEForm::CategoryButtons1Categories1Items1Click() { PrintPage(activePage(), Printer(), PrintDialog1, this); }
+void TBEForm::CategoryButtons1Categories1Items1Click()
+{
+    PrintPage(activePage(), Printer(), PrintDialog1, this, viewedFiles());
+}
+
+std::vector<util::FileIdentity> TBEForm::viewedFiles() const
+{
+    std::vector<util::FileIdentity> viewed;
+    for (int i = 0; i < FilePages->count(); ++i)
+        if (const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(i)); sheet && sheet->page)
+            if (sheet->page->fileIdentity)
+                viewed.push_back(*sheet->page->fileIdentity);
+    return viewed;
+}
 
 QPrinter& TBEForm::Printer()
 {

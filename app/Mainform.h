@@ -3,6 +3,7 @@
 // The main window: command bar, banner strip, one tab per open file, status bar.
 
 #include "banner/BannerView.h"
+#include "file/FileIdentity.h"
 #include "search/SearchHost.h"
 
 #include <QMainWindow>
@@ -86,6 +87,8 @@ private:
     void buildCommands();
     void buildDialogs();
     void startTimers();
+    // The files open in the tabs, which printing must never write into.
+    std::vector<util::FileIdentity> viewedFiles() const;
     // The printer, made at the first Print and kept, with the user's choices, for the run.
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;

@@ -3,6 +3,7 @@
 #include "util/Product.h"
 
 #include "output/PrintLayout.h"
+#include "output/PrintTarget.h"
 #include "util/CursorSwapper.h"
 #include "util/Error.h"
 #include "util/Messages.h"
@@ -130,10 +131,14 @@ bool ShowPrintDialog(QPrinter& printer, QWidget* owner)
 }
 
 void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
-               const std::function<util::Bitmap()>& render)
+               const std::function<util::Bitmap()>& render, const std::vector<util::FileIdentity>& viewed)
 {
     if (!dialog(printer, owner))
         return;
+    if (IsViewedFile(printer.outputFileName(), viewed)) {
+        util::ShowMessage(owner, {QStringLiteral("Error"), ViewedOutputText(printer.outputFileName()), util::BoxIcon::Error});
+        return;
+    }
     util::CursorSwapper busy;
     const util::Bitmap image = render();
     PrintSheet(printer, fileName, image);

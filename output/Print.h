@@ -3,11 +3,13 @@
 // Printing the view: one sheet with the file's path as header, the product line
 // as footer and the view image scaled and centred between them.
 
+#include "file/FileIdentity.h"
 #include "output/Bitmap.h"
 
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -36,6 +38,8 @@ using PrintDialogSeam = std::function<bool(QPrinter& printer, QWidget* owner)>;
 bool ShowPrintDialog(QPrinter& printer, QWidget* owner);
 
 // The Print command around a view: the dialog, then, with the busy cursor,
-// render the view and print it. A cancelled dialog renders and prints nothing.
+// render the view and print it. A cancelled dialog renders and prints nothing;
+// an output file that is one of the viewed files is refused with a box before
+// anything is begun or written.
 void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
-               const std::function<util::Bitmap()>& render);
+               const std::function<util::Bitmap()>& render, const std::vector<util::FileIdentity>& viewed = {});

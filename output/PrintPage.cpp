@@ -38,10 +38,11 @@ util::Bitmap RenderView(TPageForm& page)
     return view;
 }
 
-void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner)
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
+               const std::vector<util::FileIdentity>& viewed)
 {
     if (!page)
         return;
     PrintView(printer, dialog, owner, QFile::decodeName(QByteArray::fromStdString(page->fileName)),
-              [page] { return RenderView(*page); });
+              [page] { return RenderView(*page); }, viewed);
 }

@@ -19,5 +19,7 @@ util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid);
 util::Bitmap RenderView(TPageForm& page);
 
 // The Print command: nothing without a page; otherwise the dialog, then the
-// page's view on one sheet, with the file's full path as the header.
-void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner);
+// page's view on one sheet, with the file's full path as the header, unless the
+// output is one of the viewed files.
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
+               const std::vector<util::FileIdentity>& viewed = {});

@@ -3,7 +3,7 @@
 #include <QLocale>
 
 PageState::PageState(const std::string& path, const DllLoader& library)
-    : fileName(path), file(std::make_unique<util::File64>(path, library))
+    : fileName(path), file(std::make_unique<util::File64>(path, library)), fileIdentity(util::IdentityOf(path))
 {
     topAddress = file->begin().position;
     fileSize = file->size();

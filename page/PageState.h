@@ -5,6 +5,7 @@
 // says what changed so the form knows what to bring up to date.
 
 #include "file/File64.h"
+#include "file/FileIdentity.h"
 #include "page/Inspector.h"
 #include "page/PageView.h"
 
@@ -22,6 +23,8 @@ public:
 
     std::string fileName;
     std::unique_ptr<util::File64> file;
+    // The opened file as the system knows it, so nothing is ever written over it.
+    std::optional<util::FileIdentity> fileIdentity;
     int64_t topAddress = 0;
     int64_t fileSize = 0;
     int64_t cursorAddress = 0;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -19,6 +20,8 @@
 
 #include "PdfTools.h"
 #include "QtPrinters.h"
+
+#include <unistd.h>
 
 using testing_support::RandomBytes;
 using testing_support::TempDir;
@@ -98,6 +101,61 @@ TEST_F(OutputCommands, ThePrinterKeepsTheUsersChoicesFromOnePrintToTheNext)
     form.CategoryButtons1Categories1Items1Click();
     EXPECT_NE(first, nullptr);
 }
+
+// Where the print dialog sends the output: a file viewed in one of the two tabs,
+// under its own name or another.
+enum class Target { ActiveFile, OtherTabsFile, LinkToViewedFile, HardLinkToViewedFile };
+
+struct TargetCase {
+    const char* name;
+    Target target;
+};
+
+void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
+
+class PrintIntoViewedFile : public OutputCommands, public ::testing::WithParamInterface<TargetCase> {};
+
+TEST_P(PrintIntoViewedFile, PrintsNothingAndSaysWhy)
+{
+    const std::vector<uint8_t> otherBytes = RandomBytes(5000, 9);
+    const QString other = QString::fromStdString(dir.write("other.bin", otherBytes));
+    form.OpenDialog1 = [&] { return QStringList{other}; };
+    form.CategoryButtons1Categories0Items1Click();
+    openFile(); // the active tab
+    const QByteArray shownBytes = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+
+    const QString viewed = GetParam().target == Target::OtherTabsFile ? other : path;
+    QString output = viewed;
+    if (GetParam().target == Target::LinkToViewedFile) {
+        output = QString::fromStdString(dir.file("link.pdf"));
+        ASSERT_TRUE(QFile::link(viewed, output));
+    } else if (GetParam().target == Target::HardLinkToViewedFile) {
+        output = QString::fromStdString(dir.file("hard.pdf"));
+        ASSERT_EQ(::link(viewed.toLocal8Bit().constData(), output.toLocal8Bit().constData()), 0);
+    }
+    pdf = output;
+    form.CategoryButtons1Categories1Items1Click();
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Cannot print into a file that is open in Byteloom:\n") + output);
+    QFile shown(path), second(other);
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(shown.readAll(), shownBytes);
+    EXPECT_EQ(second.readAll(), QByteArray(reinterpret_cast<const char*>(otherBytes.data()), 5000));
+    EXPECT_TRUE(QFileInfo::exists(output)) << "the refused output is not removed either";
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, PrintIntoViewedFile,
+                         ::testing::Values(TargetCase{"ActiveFile", Target::ActiveFile},
+                                           TargetCase{"OtherTabsFile", Target::OtherTabsFile},
+                                           TargetCase{"LinkToViewedFile", Target::LinkToViewedFile},
+                                           TargetCase{"HardLinkToViewedFile", Target::HardLinkToViewedFile}),
+                         [](const ::testing::TestParamInfo<TargetCase>& p) { return std::string(p.param.name); });
 
 TEST_F(OutputCommands, HelpAndWebHandTheirDocumentsToTheShell)
 {

@@ -1,13 +1,17 @@
 #include "page/PageState.h"
 #include "support/ErrorText.h"
 #include "support/FakeBlockIO.h"
+#include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using pageview::NavKey;
 using pageview::ScrollAction;
 using testing_support::ErrorText;
 using testing_support::FakeBlockIO;
+using testing_support::TempDir;
 
 namespace {
 
@@ -125,6 +129,22 @@ TEST_F(PageStateTest, AReadFailureIsShownOnceUntilAPaintSucceeds)
     EXPECT_FALSE(page.PaintFinished()); // a paint that succeeded
     page.NotePaintFailure("file read error");
     EXPECT_EQ(page.PaintFinished(), "file read error");
+}
+
+// Printing compares its output with this, so it must name the file the page opened.
+TEST(PageStateIdentity, IsTheOpenedFilesDeviceAndInodeOrNothingWithoutOne)
+{
+    TempDir dir;
+    const std::string path = dir.write("viewed.bin", {1, 2, 3});
+    FakeBlockIO io{{1, 2, 3}};
+    const PageState page{path, io.library()};
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    ASSERT_TRUE(page.fileIdentity);
+    EXPECT_EQ(*page.fileIdentity, (util::FileIdentity{info.st_dev, info.st_ino}));
+
+    const PageState unnamed{dir.file("not-on-disk"), io.library()};
+    EXPECT_FALSE(unnamed.fileIdentity);
 }
 
 } // namespace
