@@ -16,6 +16,9 @@
 #include "util/Product.h"
 
 #include <QAction>
+#include <QEvent>
+#include <QLayout>
+#include <QScreen>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -75,6 +78,17 @@ QPixmap CommandImage(int index)
 
 QString BaseName(const QString& path) { return QFileInfo(path).fileName(); }
 
+// A tab caption shows the name as it is: "&" would otherwise mark a mnemonic.
+QString TabCaption(const QString& name)
+{
+    QString caption = name;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+const QSize DesignedSize(792, 666);
+const QSize DesignedMinimum(540, 400);
+const QPoint DesignedPosition(335, 88);
+
 } // namespace
 
 TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
@@ -82,15 +96,15 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     InitCommandImages();
     setWindowTitle(QString::fromLatin1(util::ProductTitle));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    move(335, 88);
-    resize(792, 666);
-    setMinimumSize(540, 400);
 
     buildPanels();
     buildStatusBar();
     buildCommands();
+    buildTabKeys();
     buildDialogs();
     startTimers();
+    fitMinimumSize();
+    fitToScreen();
 
     // Seeds, downloads the list and shows item 0 once it has arrived; nothing waits here.
     bannerPane = std::make_unique<banner::BannerPane>(banner::MakeSeams(), Browser1);
@@ -137,12 +151,66 @@ void TBEForm::buildPanels()
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({61, 666 - 61});
+    buildEmptyHint();
 
     // Keys go straight to the page that comes to the front.
-    connect(FilePages, &QTabWidget::currentChanged, this, [this] {
-        if (TPageForm* page = activePage())
-            page->BinGrid->setFocus();
-    });
+    connect(FilePages, &QTabWidget::currentChanged, this, &TBEForm::focusActivePage);
+}
+
+// The designed size and place, within the screen's available area; the minimum wins
+// over a screen too small for it.
+void TBEForm::fitToScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    const QSize size = DesignedSize.boundedTo(available.size()).expandedTo(minimumSize());
+    resize(size);
+    const int x = std::max(available.left(), std::min(DesignedPosition.x(), available.right() + 1 - size.width()));
+    const int y = std::max(available.top(), std::min(DesignedPosition.y(), available.bottom() + 1 - size.height()));
+    move(x, y);
+}
+
+// At the smallest size every part is whole: the minimum grows to what the parts need.
+void TBEForm::fitMinimumSize()
+{
+    layout()->invalidate();
+    setMinimumSize(DesignedMinimum.expandedTo(layout()->totalMinimumSize()));
+}
+
+// An empty start says in one quiet line how to open a file.
+void TBEForm::buildEmptyHint()
+{
+    EmptyHint = new QLabel(QStringLiteral("No file is open. Open one with the Open command (Ctrl+O)."), FilePages);
+    EmptyHint->setTextFormat(Qt::PlainText);
+    EmptyHint->setAlignment(Qt::AlignCenter);
+    EmptyHint->setForegroundRole(QPalette::PlaceholderText);
+    FilePages->installEventFilter(this);
+    connect(FilePages, &QTabWidget::currentChanged, this,
+            [this] { EmptyHint->setVisible(FilePages->count() == 0); });
+}
+
+bool TBEForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FilePages && event->type() == QEvent::Resize)
+        EmptyHint->setGeometry(FilePages->rect());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab step through the tabs from anywhere in the window.
+void TBEForm::buildTabKeys()
+{
+    const auto addStep = [this](QList<QKeySequence> keys, int step) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, step] {
+            const int count = FilePages->count();
+            if (count > 1 && !search::SearchRunning())
+                FilePages->setCurrentIndex((FilePages->currentIndex() + step + count) % count);
+        });
+        addAction(action);
+    };
+    addStep({QKeySequence(Qt::CTRL | Qt::Key_Tab)}, 1);
+    addStep({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, -1);
 }
 
 void TBEForm::buildStatusBar()
@@ -152,6 +220,7 @@ void TBEForm::buildStatusBar()
     const int panelWidths[] = {120, 400, 150, 0};
     for (size_t i = 0; i < StatusPanels.size(); ++i) {
         StatusPanels[i] = new QLabel(StatusBar1);
+        StatusPanels[i]->setTextFormat(Qt::PlainText); // a path holding "<b>" reads as it is
         if (i < 4)
             StatusPanels[i]->setFixedWidth(panelWidths[i]);
         StatusBar1->addWidget(StatusPanels[i], i < 4 ? 0 : 1);
@@ -236,6 +305,8 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
     } catch (const std::exception& e) {
         ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
+    // The keyboard goes back to the page after every command and every box it showed.
+    focusActivePage();
 }
 
 void TBEForm::paintEvent(QPaintEvent* event)
@@ -251,7 +322,19 @@ void TBEForm::paintEvent(QPaintEvent* event)
     afterFirstPaint.clear();
 }
 
-void TBEForm::holdInput(bool hold) { FilePages->setEnabled(!hold); }
+void TBEForm::holdInput(bool hold)
+{
+    FilePages->setEnabled(!hold);
+    // Disabling dropped the grid's focus, and enabling does not give it back.
+    if (!hold)
+        focusActivePage();
+}
+
+void TBEForm::focusActivePage()
+{
+    if (TPageForm* page = activePage())
+        page->BinGrid->setFocus();
+}
 
 void TBEForm::showStatus(const QString& text)
 {
@@ -278,11 +361,11 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
             continue;
         }
         auto* sheet = new TabSheet;
-        const int index = FilePages->addTab(sheet, name);
+        const int index = FilePages->addTab(sheet, TabCaption(name));
         try {
             sheet->page = new TPageForm(sheet, localPath);
             FilePages->setCurrentIndex(index);
-            sheet->page->BinGrid->setFocus();
+            focusActivePage();
         } catch (const util::Reported&) {
             FilePages->removeTab(FilePages->indexOf(sheet));
             delete sheet;
@@ -292,6 +375,7 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
             util::ShowMessage(this, {QStringLiteral("Error"), QString::fromLocal8Bit(e.what()), util::BoxIcon::Error});
         }
     }
+    fitMinimumSize();
 }
 
 void TBEForm::CategoryButtons1Categories0Items0Click()
@@ -340,11 +424,11 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
-void TBEForm::CategoryButtons1Categories3Items0Click() { HelpCommand(); }
+void TBEForm::CategoryButtons1Categories3Items0Click() { HelpCommand(this); }
 
 void TBEForm::CategoryButtons1Categories3Items1Click() { AboutCommand(this); }
 
-void TBEForm::CategoryButtons1Categories3Items2Click() { WebCommand(); }
+void TBEForm::CategoryButtons1Categories3Items2Click() { WebCommand(this); }
 
 void TBEForm::Timer1Timer()
 {

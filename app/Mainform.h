@@ -61,6 +61,7 @@ public:
     QTabWidget* FilePages = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};
+    QLabel* EmptyHint = nullptr; // over the tab area while no file is open
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 
@@ -80,12 +81,17 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildPanels();
     void buildStatusBar();
     void buildCommands();
     void buildDialogs();
+    void buildTabKeys();
+    void buildEmptyHint();
+    void fitToScreen();
+    void fitMinimumSize();
     void startTimers();
     // The files open in the tabs, which printing must never write into.
     std::vector<util::FileIdentity> viewedFiles() const;
@@ -93,6 +99,8 @@ private:
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;
     void runCommand(void (TBEForm::*handler)());
+    // Gives the keyboard to the active page's hex grid.
+    void focusActivePage();
 
     std::unique_ptr<banner::BannerPane> bannerPane; // owns the banner list
 };

@@ -18,21 +18,17 @@ void Grid::setShape(int rows, std::vector<int> columnWidths, int rowHeight)
     geometry_.setColumnWidths(std::move(columnWidths));
     geometry_.setRowHeight(rowHeight);
     geometry_.setRowCount(rows);
-    col_ = std::clamp(col_, 0, std::max(0, columnCount() - 1));
+    // The current cell stands on a byte column whenever the grid has one.
+    const int lastCol = std::max(0, columnCount() - 1);
+    col_ = std::clamp(col_, std::min(fixedColumns_, lastCol), lastCol);
     row_ = std::clamp(row_, 0, std::max(0, rows - 1));
     update();
 }
 
-void Grid::setCurrentRow(int row)
+void Grid::placeCurrent(int col, int row)
 {
-    if (row != row_)
-        moveCurrent(col_, row);
-}
-
-void Grid::setCurrentCol(int col)
-{
-    if (col != col_)
-        moveCurrent(col, row_);
+    col_ = std::clamp(col, 0, std::max(0, columnCount() - 1));
+    row_ = std::clamp(row, 0, std::max(0, rowCount() - 1));
 }
 
 void Grid::moveCurrent(int col, int row)

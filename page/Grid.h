@@ -48,10 +48,9 @@ public:
 
     int currentCol() const { return col_; }
     int currentRow() const { return row_; }
-    // Move the current row or column, asking onSelectCell first; nothing happens when it
-    // does not change.
-    void setCurrentRow(int row);
-    void setCurrentCol(int col);
+    // Puts the current cell on (col, row) at once, without asking: the owner has already
+    // placed its cursor there.
+    void placeCurrent(int col, int row);
 
 protected:
     bool event(QEvent* event) override;

@@ -108,13 +108,17 @@ void SetUpInspector(QTableWidget& grid)
     grid.setHorizontalHeaderLabels({grid.item(0, 0)->text(), grid.item(0, 1)->text()});
     QHeaderView* columns = grid.horizontalHeader();
     columns->show();
-    columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->setStretchLastSection(false);
+    // The name column keeps its width; the values take the rest of the panel, so the
+    // table never scrolls sideways and no key scrolls it into an empty area.
+    columns->setMinimumSectionSize(0);
+    columns->setSectionResizeMode(0, QHeaderView::Fixed);
+    columns->setSectionResizeMode(1, QHeaderView::Stretch);
+    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setHighlightSections(false);
     columns->setFixedHeight(RowHeight);
     grid.setColumnWidth(0, 64);
-    grid.setColumnWidth(1, 400);
 
     QHeaderView* rows = grid.verticalHeader();
     rows->hide();

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace pageview {
 
@@ -243,6 +245,24 @@ CellText ByteText(uint8_t byte, bool hexGrid)
 }
 
 char16_t GlyphOf(uint8_t byte) { return byte < 0x80 ? char16_t{byte} : HighGlyphs[byte - 0x80u]; }
+
+int ByteOfGlyph(char16_t c)
+{
+    if (c < 0x80)
+        return IsPrintable(static_cast<uint8_t>(c)) ? c : -1;
+    // The printable high bytes' glyphs, sorted once for a binary search.
+    using Entry = std::pair<char16_t, uint8_t>;
+    static const std::vector<Entry> high = [] {
+        std::vector<Entry> entries;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            if (IsPrintable(static_cast<uint8_t>(b)))
+                entries.emplace_back(GlyphOf(static_cast<uint8_t>(b)), static_cast<uint8_t>(b));
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }();
+    const auto at = std::lower_bound(high.begin(), high.end(), Entry{c, 0});
+    return at != high.end() && at->first == c ? at->second : -1;
+}
 
 CellColour ColourOf(bool fixed, bool hexGrid, bool cursor)
 {

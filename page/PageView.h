@@ -129,6 +129,10 @@ CellText AddressText(int64_t address);
 CellText ByteText(uint8_t byte, bool hexGrid);
 // The character a printable byte is drawn as (the IBM PC character set).
 char16_t GlyphOf(uint8_t byte);
+// The inverse over the characters the TEXT column shows: the printable byte drawn as c,
+// or -1 for any other character. Together with GlyphOf, the one 8-bit character set
+// of the page and the find dialog.
+int ByteOfGlyph(char16_t c);
 
 // The text of cell (row, col): the row's address or a blank in column 0, nothing past
 // the end of the file, else the byte's text. read(offset) gives a byte and may throw.

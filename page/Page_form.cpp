@@ -118,12 +118,16 @@ void TPageForm::BuildScrollBar()
     ScrollBar1->setFocusPolicy(Qt::NoFocus);
     ScrollBar1->installEventFilter(this);
     connect(ScrollBar1, &QAbstractSlider::actionTriggered, this, &TPageForm::ScrollBarAction);
+    connect(ScrollBar1, &QAbstractSlider::sliderPressed, this, [this] { thumbDragged = false; });
     connect(ScrollBar1, &QAbstractSlider::sliderReleased, this, [this] {
-        try {
-            ScrollBar1Scroll(ScrollAction::ThumbPosition, lastThumbPosition);
-        } catch (const std::exception& e) {
-            ShowErrorLater(QString::fromLocal8Bit(e.what()));
-        }
+        // A click on the thumb that did not drag it leaves the view where it is.
+        if (thumbDragged)
+            ScrollBarMoved(ScrollAction::ThumbPosition, lastThumbPosition);
+    });
+    // Moves the scroll bar makes by value alone ("Scroll here" in its menu).
+    connect(ScrollBar1, &QAbstractSlider::valueChanged, this, [this](int value) {
+        if (!syncingScrollBar && !ScrollBar1->isSliderDown())
+            ScrollBarMoved(ScrollAction::ThumbPosition, value);
     });
 }
 
@@ -226,9 +230,12 @@ void TPageForm::LayoutGrids()
 void TPageForm::SyncScrollBar()
 {
     const pageview::ScrollBarState state = ReckonScrollBar();
+    syncingScrollBar = true;
     ScrollBar1->setSingleStep(state.lineStep);
-    ScrollBar1->setPageStep(state.pageStep);
+    // The thumb keeps its small fixed size: every step is the page's own, never the bar's.
+    ScrollBar1->setPageStep(0);
     ScrollBar1->setValue(state.position);
+    syncingScrollBar = false;
 }
 
 void TPageForm::ShowChange(Change change)
@@ -236,12 +243,11 @@ void TPageForm::ShowChange(Change change)
     if (change.view)
         SyncScrollBar();
     if (change.gridCells) {
-        // The grids' own current cells follow; each move reports through BinGridSelectCell.
-        const int col = Shape().CellOfAddress(topAddress, cursorAddress).col;
-        for (Grid* grid : {TextGrid, BinGrid}) {
-            grid->setCurrentRow(0);
-            grid->setCurrentCol(col);
-        }
+        // The grids' own current cells follow the cursor, row and column at once: moved
+        // step by step, an intermediate cell past the end would be refused.
+        const pageview::PageShape::Cell cell = Shape().CellOfAddress(topAddress, cursorAddress);
+        for (Grid* grid : {TextGrid, BinGrid})
+            grid->placeCurrent(cell.col, cell.row);
     }
     if (change.Any())
         RedrawGrids();
@@ -278,12 +284,18 @@ void TPageForm::ScrollBarAction(int action)
     case QAbstractSlider::SliderMove:
         code = ScrollAction::ThumbTrack;
         lastThumbPosition = ScrollBar1->sliderPosition();
+        thumbDragged = true;
         break;
     default: return;
     }
-    // A signal must not carry an error through the scroll bar's code.
+    ScrollBarMoved(code, lastThumbPosition);
+}
+
+// A signal must not carry an error through the scroll bar's code.
+void TPageForm::ScrollBarMoved(ScrollAction code, int position)
+{
     try {
-        ScrollBar1Scroll(code, lastThumbPosition);
+        ScrollBar1Scroll(code, position);
     } catch (const std::exception& e) {
         ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }

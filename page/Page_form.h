@@ -75,6 +75,7 @@ private:
     void ShowChange(Change change);
     void RedrawGrids();
     void ScrollBarAction(int action);
+    void ScrollBarMoved(pageview::ScrollAction code, int position);
     void GridWheel(int notchesUp);
     void PaintDone();
     void PlaceChildren();
@@ -85,6 +86,8 @@ private:
     qreal tileRatio = 1.0;
     int scrollWheelAngle = 0;
     int lastThumbPosition = 0;
+    bool thumbDragged = false;     // the thumb moved since it was pressed
+    bool syncingScrollBar = false; // the page itself is setting the bar's value
 };
 
 // Rewrites rows 1 to 21 of the page's DataSG for the bytes at address. Raises nothing.

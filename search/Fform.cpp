@@ -12,8 +12,10 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QValidator>
 
 #include <algorithm>
+#include <functional>
 
 TFindForm* FindForm = nullptr;
 
@@ -23,7 +25,39 @@ namespace {
 constexpr int FieldLeft = 61;
 constexpr int FieldRightMargin = 26;
 constexpr int ButtonWidth = 75;
-constexpr int MaxPatternBytes = 16384;
+// A 64 KiB pattern fits in either field, as spaced hex (three characters a byte) or
+// as text; the text field also holds whatever the hex field can stand for.
+constexpr int MaxHexChars = 3 * 65536;
+constexpr int MaxTextChars = MaxHexChars / 2;
+
+// Refuses an edit that would make the field longer than its limit, so that the text
+// stays as it was (a field would otherwise cut a long paste silently), and says so.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int limit_, std::function<void()> refused_, QObject* parent)
+        : QValidator(parent), limit(limit_), refused(std::move(refused_))
+    {
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        if (input.size() <= limit)
+            return Acceptable;
+        refused();
+        return Invalid;
+    }
+
+private:
+    int limit;
+    std::function<void()> refused;
+};
+
+// One character past the limit reaches the validator, which refuses it.
+void Limit(QLineEdit* field, int chars, std::function<void()> refused)
+{
+    field->setMaxLength(chars + 1);
+    field->setValidator(new LengthLimit(chars, std::move(refused), field));
+}
 
 QIcon MagnifierIcon()
 {
@@ -55,15 +89,21 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     // Children are made in tab order.
     HexEdit = new QLineEdit(this);
     TextEdit = new QLineEdit(this);
-    // A byte is one character or two hex digits: the limits keep the fields equal.
-    HexEdit->setMaxLength(2 * MaxPatternBytes);
-    TextEdit->setMaxLength(MaxPatternBytes);
+    Limit(HexEdit, MaxHexChars, [this] {
+        showLimitNote(QStringLiteral("The Hex field takes at most %1 characters; that input was not taken.").arg(MaxHexChars));
+    });
+    Limit(TextEdit, MaxTextChars, [this] {
+        showLimitNote(QStringLiteral("The Text field takes at most %1 characters; that input was not taken.").arg(MaxTextChars));
+    });
     SearchBtn = new QPushButton(MagnifierIcon(), "Search", this);
     CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
     StartPositionRG = new RadioGroup("Start Position", {"from top", "from current position"}, this);
     StartPositionRG->setItemIndex(0);
     Label1 = new QLabel("Hex", this);
     Label2 = new QLabel("Text", this);
+    LimitNote = new QLabel(this);
+    LimitNote->setTextFormat(Qt::PlainText);
+    LimitNote->hide();
 
     // Neither button is a default: Enter in a field must not close the dialog.
     for (QPushButton* button : {SearchBtn, CancelBtn}) {
@@ -75,6 +115,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     Label2->move(16, 60);
     HexEdit->setGeometry(FieldLeft, 21, 387, 21);
     TextEdit->setGeometry(FieldLeft, 57, 387, 21);
+    LimitNote->setGeometry(FieldLeft, 79, 387, 16);
     SearchBtn->setGeometry(373, 100, ButtonWidth, 25);
     CancelBtn->setGeometry(373, 140, ButtonWidth, 25);
     // Made wider only where the face that replaces Tahoma needs it.
@@ -90,6 +131,12 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
 
     connect(HexEdit, &QLineEdit::textChanged, this, &TFindForm::HexStringChange);
     connect(TextEdit, &QLineEdit::textChanged, this, &TFindForm::TextChanged);
+    // The dialog opens in the field last typed in; an edit that was taken clears the note.
+    for (QLineEdit* field : {HexEdit, TextEdit})
+        connect(field, &QLineEdit::textEdited, this, [this, field] {
+            lastTyped = field;
+            LimitNote->hide();
+        });
     connect(SearchBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -141,12 +188,27 @@ void TFindForm::keyPressEvent(QKeyEvent* event)
     }
 }
 
+void TFindForm::showLimitNote(const QString& text)
+{
+    LimitNote->setText(text);
+    LimitNote->show();
+}
+
+void TFindForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    QLineEdit* field = lastTyped ? lastTyped : HexEdit;
+    field->setFocus();
+    field->selectAll();
+}
+
 void TFindForm::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     const int fieldWidth = width() - FieldLeft - FieldRightMargin;
     HexEdit->resize(fieldWidth, HexEdit->height());
     TextEdit->resize(fieldWidth, TextEdit->height());
+    LimitNote->resize(fieldWidth, LimitNote->height());
     const int buttonLeft = width() - FieldRightMargin - ButtonWidth;
     SearchBtn->move(buttonLeft, SearchBtn->y());
     CancelBtn->move(buttonLeft, CancelBtn->y());

@@ -23,6 +23,8 @@ public:
     QLineEdit* TextEdit;
     QPushButton* SearchBtn;
     QPushButton* CancelBtn;
+    // Says why an input past a field's limit was not taken; hidden otherwise.
+    QLabel* LimitNote;
     // Item 0 "from top", item 1 "from current position".
     RadioGroup* StartPositionRG;
 
@@ -39,10 +41,15 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Opens with the field last typed in (the hex field at first) ready to type over.
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void showValidity(bool valid);
+    void showLimitNote(const QString& text);
+
+    QLineEdit* lastTyped = nullptr;
 };
 
 // Made once at start-up, after the main window.

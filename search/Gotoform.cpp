@@ -82,4 +82,7 @@ void TGTForm::showEvent(QShowEvent* event)
 {
     showAcceptable(search::KeptAddressAcceptable(HexEdit->text(), DecEdit->text(), MaxAddress));
     QDialog::showEvent(event);
+    // Ready to type: an address and Enter go there.
+    HexEdit->setFocus();
+    HexEdit->selectAll();
 }

@@ -41,7 +41,8 @@ public:
     static QColor RejectedColour() { return QColor(255, 0, 0); }
 
 protected:
-    // The kept texts are judged again against the MaxAddress of this showing.
+    // The kept texts are judged again against the MaxAddress of this showing, and the
+    // hex field takes the keyboard with its text selected.
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -1,17 +1,9 @@
 #include "search/PatternText.h"
 
+#include "page/PageView.h"
 #include "util/TextRules.h"
 
-#include <algorithm>
-
 namespace search {
-
-namespace {
-bool AllBytes(const QString& text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-}
-} // namespace
 
 std::string PatternText(const QString& hex)
 {
@@ -29,19 +21,20 @@ HexFollow FollowHexText(const QString& hex)
     follow.valid = hex.isEmpty() || !bytes.empty();
     follow.text.reserve(static_cast<qsizetype>(bytes.size()));
     for (const uint8_t b : bytes)
-        follow.text.append(IsPrintable(b) ? QChar(b) : QChar(u'.'));
+        follow.text.append(IsPrintable(b) ? QChar(pageview::GlyphOf(b)) : QChar(u'.'));
     return follow;
 }
 
 TextFollow FollowText(const QString& text)
 {
-    if (!AllBytes(text))
-        return {false, QString()};
     TextFollow follow;
     follow.hex.reserve(2 * text.size());
     for (const QChar c : text) {
-        follow.hex.append(QLatin1Char(HexDigits[c.unicode() >> 4]));
-        follow.hex.append(QLatin1Char(HexDigits[c.unicode() & 0xF]));
+        const int b = pageview::ByteOfGlyph(c.unicode());
+        if (b < 0)
+            return {false, QString()};
+        follow.hex.append(QLatin1Char(HexDigits[b >> 4]));
+        follow.hex.append(QLatin1Char(HexDigits[b & 0xF]));
     }
     return follow;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // How the find dialog's two fields follow each other: the pattern as hex text
-// and the same bytes as characters, one character per byte (codes 0-255).
+// and the same bytes as characters, one character per byte, in the character set
+// the page's TEXT column draws.
 
 #include <QString>
 
@@ -10,16 +11,17 @@
 namespace search {
 
 // An edit of the hex field: whether the hex text is a pattern (empty counts as
-// one), and the text field's new text, "." for each byte that is not printable.
+// one), and the text field's new text: each byte as the page draws it, "." for
+// each byte that is not printable.
 struct HexFollow {
     bool valid = true;
     QString text;
 };
 HexFollow FollowHexText(const QString& hex);
 
-// An edit of the text field: whether every character is a byte (codes above 255
-// are not), and the hex field's new text, two upper-case digits per byte; empty
-// when the text is not bytes.
+// An edit of the text field: whether every character is one the page shows, and
+// the hex field's new text, two upper-case digits per byte; empty when a
+// character is no byte.
 struct TextFollow {
     bool valid = true;
     QString hex;

@@ -17,6 +17,7 @@ void ShowBox(QWidget* owner, const Message& message)
     case BoxIcon::Error: icon = QMessageBox::Critical; break;
     }
     QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText); // a file name holding "<b>" reads as it is
     box.exec();
 }
 

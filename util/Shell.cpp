@@ -4,6 +4,6 @@
 
 namespace util {
 
-Seam<void(const QUrl&)> ShellOpenSeam{[](const QUrl& address) { QDesktopServices::openUrl(address); }};
+Seam<bool(const QUrl&)> ShellOpenSeam{[](const QUrl& address) { return QDesktopServices::openUrl(address); }};
 
 } // namespace util

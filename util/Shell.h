@@ -9,15 +9,16 @@
 
 namespace util {
 
-// The desktop's "open": what the desktop makes of the address is its own affair.
-extern Seam<void(const QUrl& address)> ShellOpenSeam;
+// The desktop's "open": false when the system reports that it cannot open the address.
+// A handler that starts and then fails on its own is the desktop's affair.
+extern Seam<bool(const QUrl& address)> ShellOpenSeam;
 
-inline void ShellOpen(const QUrl& address) { ShellOpenSeam(address); }
+inline bool ShellOpen(const QUrl& address) { return ShellOpenSeam(address); }
 
 // For tests: replaces the call for as long as it lives.
 class ScopedShellSeam : public decltype(ShellOpenSeam)::Override {
 public:
-    explicit ScopedShellSeam(std::function<void(const QUrl&)> open) : Override(ShellOpenSeam, std::move(open)) {}
+    explicit ScopedShellSeam(std::function<bool(const QUrl&)> open) : Override(ShellOpenSeam, std::move(open)) {}
 };
 
 } // namespace util

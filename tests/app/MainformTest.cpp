@@ -9,6 +9,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -69,9 +72,6 @@ protected:
 TEST_F(MainWindow, LaysOutCaptionSizesAndStatusPanels)
 {
     EXPECT_EQ(form.windowTitle(), "Byteloom 2.0");
-    EXPECT_EQ(form.size(), QSize(792, 666));
-    EXPECT_EQ(form.pos(), QPoint(335, 88));
-    EXPECT_EQ(form.minimumSize(), QSize(540, 400));
     EXPECT_EQ(form.Timer1->interval(), 200);
     EXPECT_EQ(form.Timer2->interval(), 20108);
     EXPECT_TRUE(form.Timer1->isActive());
@@ -85,6 +85,41 @@ TEST_F(MainWindow, LaysOutCaptionSizesAndStatusPanels)
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(panel(i).isEmpty());
     EXPECT_EQ(form.activePage(), nullptr);
+}
+
+TEST_F(MainWindow, TakesTheDesignedSizeWithinTheScreenAndNeverLessThanItsMinimum)
+{
+    const QRect available = form.screen()->availableGeometry();
+    EXPECT_GE(form.minimumWidth(), 540);
+    EXPECT_GE(form.minimumHeight(), 400);
+    EXPECT_EQ(form.width(), std::max(form.minimumWidth(), std::min(792, available.width())));
+    EXPECT_EQ(form.height(), std::max(form.minimumHeight(), std::min(666, available.height())));
+    if (form.width() <= available.width() && form.height() <= available.height()) {
+        EXPECT_TRUE(available.contains(form.geometry())) << form.geometry().x() << "," << form.geometry().y();
+    }
+}
+
+// At the smallest size the window allows, with a page open, no part is cut.
+TEST_F(MainWindow, AtItsSmallestSizeEveryPartIsWhole)
+{
+    open({file("a.bin", 5000)});
+    form.show();
+    form.resize(1, 1);
+    QApplication::processEvents();
+    TPageForm& page = *form.activePage();
+    EXPECT_GE(page.Panel3->width(), 400);
+    EXPECT_GE(page.Panel3->height(), 300);
+    EXPECT_GE(page.Panel2->width(), 200);
+    EXPECT_EQ(page.DataSG->columnWidth(0), 64);
+    EXPECT_GE(page.DataSG->viewport()->width(), 64 + 64);
+    EXPECT_LE(page.TextLabel->geometry().right(), page.ScrollBar1->x());
+    EXPECT_GE(page.TextLabel->x(), page.TextGrid->x());
+    for (QLabel* label : form.StatusPanels)
+        if (label->isVisible()) {
+            EXPECT_GE(label->width(), label->minimumSizeHint().width()) << label->text().toStdString();
+        }
+    EXPECT_EQ(form.Browser1->height(), 128);
+    EXPECT_GE(form.CategoryButtons1->height(), 60);
 }
 
 TEST_F(MainWindow, CommandBarHasFourCategoriesOfButtonsWithHintsAndImages)

@@ -23,7 +23,10 @@ namespace {
 class BannerViewTest : public ::testing::Test {
 protected:
     std::vector<QUrl> opened;
-    util::ScopedShellSeam shell{[this](const QUrl& url) { opened.push_back(url); }};
+    util::ScopedShellSeam shell{[this](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    }};
     BannerView view;
 
     void SetUp() override

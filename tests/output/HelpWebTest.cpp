@@ -1,4 +1,5 @@
 #include "output/HelpWeb.h"
+#include "util/Messages.h"
 #include "util/Shell.h"
 #include "support/TempFiles.h"
 
@@ -16,7 +17,10 @@ namespace {
 
 class ShellRecorder {
 public:
-    ShellRecorder() : seam([this](const QUrl& url) { opened.push_back(url); }) {}
+    ShellRecorder() : seam([this](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    }) {}
     std::vector<QUrl> opened;
 
 private:
@@ -35,7 +39,7 @@ TEST(HelpCommand, OpensTheDocumentBesideTheExecutableWhateverTheWorkingDirectory
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(elsewhere.path())));
     ShellRecorder shell;
-    HelpCommand();
+    HelpCommand(nullptr);
     QDir::setCurrent(before);
 
     ASSERT_EQ(shell.opened.size(), 1u);
@@ -49,11 +53,54 @@ TEST(HelpCommand, OpensTheDocumentBesideTheExecutableWhateverTheWorkingDirectory
 TEST(WebCommand, OpensTheProductPageOverHttps)
 {
     ShellRecorder shell;
-    WebCommand();
+    WebCommand(nullptr);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0].scheme(), QStringLiteral("https"));
     EXPECT_EQ(shell.opened[0].path(), QStringLiteral("/byteloom/Default.aspx"));
     EXPECT_FALSE(shell.opened[0].host().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The shell answers with a result; the boxes shown are kept.
+class FailingShell : public testing::Test {
+protected:
+    bool answer = false;
+    std::vector<QUrl> opened;
+    std::vector<util::Message> boxes;
+    util::ScopedShellSeam shell{[this](const QUrl& url) {
+        opened.push_back(url);
+        return answer;
+    }};
+    util::ScopedMessageSeam messages{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
+};
+
+TEST_F(FailingShell, AMissingHelpDocumentIsToldWithItsPathAndNotHandedOn)
+{
+    const QString missing = QStringLiteral("/nonexistent/Help/help.html");
+    OpenHelpDocument(nullptr, missing);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Cannot open the help document:\n") + missing);
+    EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
+}
+
+TEST_F(FailingShell, WhatTheSystemCannotOpenIsToldAndWhatItOpensIsNot)
+{
+    HelpCommand(nullptr);
+    WebCommand(nullptr);
+    ASSERT_EQ(opened.size(), 2u);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Cannot open the help document:\n") + opened[0].toLocalFile());
+    EXPECT_EQ(boxes[1].text, QStringLiteral("Cannot open the web page:\n") + QString::fromLatin1(WebAddress));
+
+    answer = true;
+    HelpCommand(nullptr);
+    WebCommand(nullptr);
+    EXPECT_EQ(opened.size(), 4u);
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 } // namespace

@@ -60,7 +60,10 @@ protected:
     std::vector<util::Message> boxes;
     std::vector<QUrl> opened;
     util::ScopedMessageSeam messages{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
-    util::ScopedShellSeam shell{[this](const QUrl& url) { opened.push_back(url); }};
+    util::ScopedShellSeam shell{[this](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    }};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
 };

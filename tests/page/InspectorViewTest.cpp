@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
+#include <QStyle>
 #include <QLocale>
 #include <QTableWidget>
 #include <QTest>
@@ -125,13 +127,13 @@ TEST_F(InspectorView, TheTableHasItsFixedLook)
 {
     QTableWidget& grid = *page->DataSG;
     EXPECT_EQ(grid.columnWidth(0), 64);
-    EXPECT_EQ(grid.columnWidth(1), 400);
+    EXPECT_EQ(grid.columnWidth(1), grid.viewport()->width() - 64);
     EXPECT_EQ(grid.rowHeight(1), 16);
     EXPECT_EQ(grid.rowHeight(21), 16);
     EXPECT_EQ(grid.horizontalHeader()->height(), 16);
     EXPECT_TRUE(grid.horizontalHeader()->isVisible());
-    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
-    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
+    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(1), QHeaderView::Stretch);
     EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), "Type");
     EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), "Value");
     EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -194,3 +196,63 @@ TEST_F(InspectorView, TimeTKeepsItsLineFeedButShowsOneLine)
 }
 
 } // namespace
+
+namespace {
+
+struct FitCase {
+    const char* name;
+    QLocale locale;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+class InspectorFit : public ::testing::TestWithParam<FitCase> {
+protected:
+    void SetUp() override { QLocale::setDefault(GetParam().locale); }
+    void TearDown() override { QLocale::setDefault(saved); }
+    QLocale saved;
+    TempDir dir;
+};
+
+} // namespace
+
+// At the panel's default width every value of the samples 8 x 00 and 8 x FF is whole,
+// the name column keeps its place, and no key scrolls the table sideways.
+TEST_P(InspectorFit, ValuesAreWholeAtTheDefaultWidth)
+{
+    std::vector<uint8_t> bytes(8, 0x00);
+    bytes.resize(16, 0xFF);
+    QWidget sheet;
+    sheet.resize(1000, 600);
+    auto* page = new TPageForm(&sheet, dir.write("fit.bin", bytes));
+    sheet.show();
+    QApplication::processEvents();
+    QTableWidget& grid = *page->DataSG;
+    ASSERT_EQ(page->Panel2->width(), 254);
+    EXPECT_EQ(grid.columnWidth(0), 64);
+    EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1), grid.viewport()->width());
+
+    const QFontMetrics metrics(grid.font());
+    const int margins = 2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    for (const int64_t address : {0, 8}) {
+        page->MoveToAddress(address);
+        for (int row = 1; row < grid.rowCount(); ++row) {
+            const QString text = grid.item(row, 1)->text().trimmed();
+            EXPECT_LE(metrics.horizontalAdvance(text) + margins, grid.columnWidth(1))
+                << address << " " << grid.item(row, 0)->text().toStdString() << ": " << text.toStdString();
+        }
+    }
+
+    grid.setFocus();
+    grid.setCurrentCell(1, 1);
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Down, Qt::Key_Right}) {
+        QTest::keyClick(&grid, key);
+        EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
+        EXPECT_EQ(grid.columnViewportPosition(0), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, InspectorFit,
+                         ::testing::Values(FitCase{"C", QLocale::c()},
+                                           FitCase{"en_US", QLocale(QLocale::English, QLocale::UnitedStates)}),
+                         [](const ::testing::TestParamInfo<FitCase>& p) { return std::string(p.param.name); });

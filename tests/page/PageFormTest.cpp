@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -123,7 +125,7 @@ TEST_F(Page, LabelsTabAndInspectorTable)
     EXPECT_EQ(page->DataSG->columnCount(), 2);
     EXPECT_EQ(page->DataSG->rowCount(), 22);
     EXPECT_EQ(page->DataSG->columnWidth(0), 64);
-    EXPECT_EQ(page->DataSG->columnWidth(1), 400);
+    EXPECT_EQ(page->DataSG->columnWidth(1), page->DataSG->viewport()->width() - 64);
     EXPECT_EQ(page->DataSG->item(0, 0)->text(), "Type");
     EXPECT_EQ(page->DataSG->item(0, 1)->text(), "Value");
     EXPECT_EQ(page->DataSG->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -306,6 +308,97 @@ TEST_F(Page, DraggingTheThumbOfAHugeFileMovesByWholeRows)
     page->MoveToAddress(tebi - 1);
     EXPECT_EQ(page->CellText(0, static_cast<int>((tebi - 1) % bpr) + 1, true).length, 2);
     EXPECT_EQ(ReadByte(*page, tebi - 1), 0x77);
+}
+
+// The thumb's rectangle as the style draws it.
+QRect ThumbRect(QScrollBar& bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.singleStep = bar.singleStep();
+    option.pageStep = bar.pageStep();
+    option.subControls = QStyle::SC_All;
+    return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, &bar);
+}
+
+TEST_F(Page, AClickOnTheThumbWithoutADragLeavesTheView)
+{
+    const int64_t tebi = int64_t{1} << 40;
+    openPath(dir.sparse("huge.bin", tebi, tebi - 1, {0x77}));
+    page->MoveToAddress(tebi / 3);
+    const int64_t top = page->topAddress;
+    const QPoint thumb = ThumbRect(*page->ScrollBar1).center();
+    QTest::mousePress(page->ScrollBar1, Qt::LeftButton, {}, thumb);
+    QTest::mouseRelease(page->ScrollBar1, Qt::LeftButton, {}, thumb);
+    EXPECT_EQ(page->topAddress, top);
+
+    // After a drag, a plain click still leaves the view where the drag left it.
+    page->ScrollBar1->setSliderDown(true);
+    page->ScrollBar1->setSliderPosition(100000);
+    page->ScrollBar1->setSliderDown(false);
+    const int64_t dragged = page->topAddress;
+    EXPECT_NE(dragged, top);
+    const QPoint moved = ThumbRect(*page->ScrollBar1).center();
+    QTest::mousePress(page->ScrollBar1, Qt::LeftButton, {}, moved);
+    QTest::mouseRelease(page->ScrollBar1, Qt::LeftButton, {}, moved);
+    EXPECT_EQ(page->topAddress, dragged);
+}
+
+// Each entry of the scroll bar's context menu, through the call it makes; the rows
+// and the thumb agree after every one.
+TEST_F(Page, EveryWayTheScrollBarMovesMovesTheViewAlike)
+{
+    open(RandomBytes(1000000, 9));
+    const int bpr = page->BytesPerRow();
+    const int64_t screen = page->BytesPerScreen();
+    QScrollBar& bar = *page->ScrollBar1;
+    const auto thumbAgrees = [&] {
+        return bar.value() == static_cast<int>(static_cast<double>(page->topAddress) / page->bytesPerUnit);
+    };
+
+    bar.setValue(500000); // "Scroll here"
+    EXPECT_EQ(page->topAddress % bpr, 0);
+    EXPECT_LE(page->topAddress, 500000);
+    EXPECT_GT(page->topAddress, 500000 - bpr);
+    EXPECT_TRUE(thumbAgrees());
+    const int64_t here = page->topAddress;
+
+    struct Entry {
+        const char* name;
+        QAbstractSlider::SliderAction action;
+        int64_t top;
+    };
+    const int64_t last = 999999 / bpr * bpr;
+    const Entry entries[] = {
+        {"Page down", QAbstractSlider::SliderPageStepAdd, here + screen},
+        {"Page up", QAbstractSlider::SliderPageStepSub, here},
+        {"Scroll down", QAbstractSlider::SliderSingleStepAdd, here + bpr},
+        {"Scroll up", QAbstractSlider::SliderSingleStepSub, here},
+        {"Bottom", QAbstractSlider::SliderToMaximum, last},
+        {"Top", QAbstractSlider::SliderToMinimum, 0},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        bar.triggerAction(entry.action);
+        EXPECT_EQ(page->topAddress, entry.top);
+        EXPECT_TRUE(thumbAgrees());
+    }
+    EXPECT_EQ(page->cursorAddress, 0);
+}
+
+TEST_F(Page, TheThumbKeepsItsSmallSizeForAFileOfOneScreen)
+{
+    open(RandomBytes(100, 10));
+    const QRect small = ThumbRect(*page->ScrollBar1);
+    EXPECT_LT(small.height(), page->ScrollBar1->height() / 8);
+    const int64_t tebi = int64_t{1} << 40;
+    openPath(dir.sparse("huge.bin", tebi, tebi - 1, {0x77}));
+    EXPECT_EQ(ThumbRect(*page->ScrollBar1).height(), small.height());
 }
 
 TEST_F(Page, CellsPaintTheirColoursAndBlanksPastTheEnd)

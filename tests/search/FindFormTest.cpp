@@ -6,6 +6,8 @@
 #include "Shots.h"
 #include "Typing.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         FollowCase{"ClearingHexIsValid", {{Step::Hex, u"0x41"}, {Step::Hex, nullptr}}, u"", u"", true},
         FollowCase{"DotOfAHiddenByteBecomes2E", {{Step::Hex, u"41 00 42"}, {Step::Text, u"C"}}, u"412E4243",
                    u"A.BC", true},
-        FollowCase{"E9IsShown", {{Step::Hex, u"E9"}}, u"E9", u"\u00E9", true},
+        FollowCase{"E9IsShownAsThePageDrawsIt", {{Step::Hex, u"E9"}}, u"E9", u"\u0398", true},
         FollowCase{"B5IsADot", {{Step::Hex, u"B5"}}, u"B5", u".", true},
         // The text field is never rewritten by the hex field's handler.
-        FollowCase{"TypedTextStaysAsTyped", {{Step::Text, u"\u00B5\u00E9"}}, u"B5E9", u"\u00B5\u00E9", true},
+        FollowCase{"TypedTextStaysAsTyped", {{Step::Text, u"\u00B5\u00E9"}}, u"E682", u"\u00B5\u00E9", true},
         FollowCase{"TextAfterRejectedHexRestoresSearch", {{Step::Hex, u"zz"}, {Step::Text, u"A"}}, u"41", u"A",
                    true},
         FollowCase{"CharacterAboveFFIsNoByte", {{Step::Text, u"A\u20AC"}}, u"", u"A\u20AC", false},
@@ -152,11 +154,80 @@ TEST_F(FindFormTest, OnlyTheWidthChangesAndTheRightSideFollows)
     EXPECT_EQ(form.width(), 300);
 }
 
-TEST_F(FindFormTest, KeepsTheLimitsOfBothFieldsEqual)
+// 64 KiB of bytes as spaced hex, the form the dialog invites: "00 01 02 ...".
+QString SpacedHex(int bytes)
 {
-    EXPECT_EQ(form.HexEdit->maxLength(), 2 * form.TextEdit->maxLength());
-    form.TextEdit->setText(QString(form.TextEdit->maxLength(), u'a'));
-    EXPECT_EQ(form.HexEdit->text().size(), form.HexEdit->maxLength());
+    QString hex;
+    for (int i = 0; i < bytes; ++i)
+        hex += QString::asprintf(i ? " %02X" : "%02X", i & 0xFF);
+    return hex;
+}
+
+void Paste(QLineEdit* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+TEST_F(FindFormTest, APatternOf64KiBIsTakenWholeInEitherField)
+{
+    const QString hex = SpacedHex(65536);
+    Paste(form.HexEdit, hex);
+    EXPECT_EQ(form.HexEdit->text(), hex);
+    EXPECT_EQ(form.TextEdit->text().size(), 65536);
+    EXPECT_TRUE(form.SearchBtn->isEnabled());
+    EXPECT_FALSE(form.LimitNote->isVisible());
+
+    Clear(form.HexEdit);
+    const QString text(65536, u'z');
+    Paste(form.TextEdit, text);
+    EXPECT_EQ(form.TextEdit->text(), text);
+    EXPECT_EQ(form.HexEdit->text().size(), 2 * 65536);
+    EXPECT_FALSE(form.LimitNote->isVisible());
+}
+
+// Input past a field's limit, typed or pasted, leaves the text as it was and the
+// dialog says why; the next edit that is taken clears the line.
+TEST_F(FindFormTest, InputPastTheLimitLeavesTheTextAndSaysWhy)
+{
+    const QString full = SpacedHex(65536) + QLatin1Char(' ');
+    ASSERT_EQ(full.size(), 3 * 65536);
+    Paste(form.HexEdit, full);
+    ASSERT_EQ(form.HexEdit->text(), full);
+    Type(form.HexEdit, QStringLiteral("4"));
+    EXPECT_EQ(form.HexEdit->text(), full);
+    EXPECT_TRUE(form.LimitNote->isVisible());
+    EXPECT_TRUE(form.LimitNote->text().contains(QStringLiteral("Hex"))) << form.LimitNote->text().toStdString();
+    QTest::keyClick(form.HexEdit, Qt::Key_Backspace);
+    EXPECT_FALSE(form.LimitNote->isVisible());
+
+    Clear(form.HexEdit);
+    Type(form.TextEdit, QStringLiteral("ab"));
+    Paste(form.TextEdit, QString(3 * 65536, u'x'));
+    EXPECT_EQ(form.TextEdit->text(), QStringLiteral("ab"));
+    EXPECT_EQ(form.HexEdit->text(), QStringLiteral("6162"));
+    EXPECT_TRUE(form.LimitNote->isVisible());
+    EXPECT_TRUE(form.LimitNote->text().contains(QStringLiteral("Text"))) << form.LimitNote->text().toStdString();
+}
+
+// The dialog opens in the field last typed in, the hex field at first, its text selected.
+TEST_F(FindFormTest, OpensReadyToTypeInTheFieldLastTypedIn)
+{
+    EXPECT_EQ(form.focusWidget(), form.HexEdit);
+    Type(form.TextEdit, QStringLiteral("AB"));
+    form.hide();
+    form.SearchBtn->setFocus();
+    form.show();
+    EXPECT_EQ(form.focusWidget(), form.TextEdit);
+    EXPECT_EQ(form.TextEdit->selectedText(), QStringLiteral("AB"));
+
+    Type(form.HexEdit, QStringLiteral(" 43"));
+    form.hide();
+    form.CancelBtn->setFocus();
+    form.show();
+    EXPECT_EQ(form.focusWidget(), form.HexEdit);
+    EXPECT_EQ(form.HexEdit->selectedText(), QStringLiteral("4142 43"));
 }
 
 // Pictures of the dialog for a person to look at, when a folder is given.

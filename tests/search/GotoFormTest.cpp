@@ -155,6 +155,21 @@ TEST_F(GotoFormTest, EnterGoesOnlyWhileOkIsEnabledAndEscCancels)
     EXPECT_EQ(form.result(), QDialog::Rejected);
 }
 
+// Typing an address right away replaces the kept one; Enter then goes there.
+TEST_F(GotoFormTest, OpensWithTheHexFieldReadyToType)
+{
+    form.MaxAddress = 0xFFFF;
+    EXPECT_EQ(form.focusWidget(), form.HexEdit);
+    Type(form.HexEdit, QStringLiteral("1F"));
+    form.hide();
+    form.BitBtn1->setFocus();
+    form.show();
+    EXPECT_EQ(form.focusWidget(), form.HexEdit);
+    EXPECT_EQ(form.HexEdit->selectedText(), QStringLiteral("1F"));
+    QTest::keyClicks(form.HexEdit, QStringLiteral("20"));
+    EXPECT_EQ(form.Address(), 0x20);
+}
+
 TEST_F(GotoFormTest, Screenshots)
 {
     if (!ShotsWanted())

@@ -1,6 +1,8 @@
 // The find dialog's two fields: hex text to characters and back.
 
 #include "search/PatternText.h"
+#include "page/PageView.h"
+#include "util/TextRules.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         HexCase{"OneDigitIsNotPrintable", u"4", true, u"."},
         HexCase{"ThreeDigitsPadTheFront", u"41 0", true, u".."},
         HexCase{"ZeroByteShowsDot", u"41 00 42", true, u"A.B"},
-        HexCase{"E9IsPrintable", u"E9", true, u"\u00E9"},
+        HexCase{"E9IsPrintableAsThePageDrawsIt", u"E9", true, u"\u0398"},
         HexCase{"B5IsNot", u"B5", true, u"."},
         HexCase{"PrefixRejected", u"0x41", false, u""},
         HexCase{"CommaRejected", u"41,42", false, u""},
@@ -68,8 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"UpperCase", u"ABC", true, u"414243"},
         TextCase{"LowerCase", u"abc", true, u"616263"},
         TextCase{"DotOfAHiddenByteIs2E", u"A.BC", true, u"412E4243"},
-        TextCase{"Latin1Letter", u"\u00E9\u00FF", true, u"E9FF"},
-        TextCase{"ControlCharacter", u"\t", true, u"09"},
+        TextCase{"LettersOfThePagesCharacterSet", u"\u00E9\u00FF\u03B1", true, u"8298E0"},
+        TextCase{"ControlCharacterIsNoByte", u"\t", false, u""},
+        TextCase{"CharacterThePageNeverShowsIsNoByte", u"A\u2591", false, u""},
         TextCase{"Empty", u"", true, u""},
         TextCase{"AboveLatin1IsNoByte", u"A\u20AC", false, u""}),
     [](const ::testing::TestParamInfo<TextCase>& p) { return std::string(p.param.name); });
@@ -80,3 +83,25 @@ TEST(PatternText, KeepsByteCodesAndSpoilsNonBytes)
     EXPECT_EQ(PatternText(QString::fromUtf16(u"\u00E9")), "\xE9");
     EXPECT_EQ(PatternText(QString::fromUtf16(u"4\u0661")), "4?");
 }
+
+// Every byte, entered as hex, shows in the text field as the page's TEXT column draws
+// it, and that text gives the byte back ("." gives 2E for a byte the page shows as ".").
+class CharacterSet : public ::testing::TestWithParam<int> {};
+
+TEST_P(CharacterSet, TextFieldAndPageAgreeBothWays)
+{
+    const auto byte = static_cast<uint8_t>(GetParam());
+    const QString hex = QString::asprintf("%02X", byte);
+    const pageview::CellText cell = pageview::ByteText(byte, false);
+    const QChar onPage(pageview::GlyphOf(static_cast<uint8_t>(cell.chars[0])));
+
+    const HexFollow shown = FollowHexText(hex);
+    ASSERT_TRUE(shown.valid);
+    EXPECT_EQ(shown.text, QString(onPage));
+    const TextFollow back = FollowText(shown.text);
+    EXPECT_TRUE(back.valid);
+    EXPECT_EQ(back.hex, IsPrintable(byte) ? hex : QStringLiteral("2E"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryByte, CharacterSet, ::testing::Range(0, 256),
+                         [](const ::testing::TestParamInfo<int>& p) { return "Byte" + QString::asprintf("%02X", p.param).toStdString(); });
