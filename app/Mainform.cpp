@@ -170,10 +170,15 @@ void TBEForm::fitToScreen()
 }
 
 // At the smallest size every part is whole: the minimum grows to what the parts need.
-void TBEForm::fitMinimumSize()
+void TBEForm::fitMinimumSize() { setMinimumSize(DesignedMinimum.expandedTo(layout()->totalMinimumSize())); }
+
+// The parts' needs change as pages come and go; each change asks for a new layout.
+bool TBEForm::event(QEvent* event)
 {
-    layout()->invalidate();
-    setMinimumSize(DesignedMinimum.expandedTo(layout()->totalMinimumSize()));
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        fitMinimumSize();
+    return handled;
 }
 
 // An empty start says in one quiet line how to open a file.
@@ -375,7 +380,6 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
             util::ShowMessage(this, {QStringLiteral("Error"), QString::fromLocal8Bit(e.what()), util::BoxIcon::Error});
         }
     }
-    fitMinimumSize();
 }
 
 void TBEForm::CategoryButtons1Categories0Items0Click()

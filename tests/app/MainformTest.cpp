@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -107,6 +108,12 @@ TEST_F(MainWindow, AtItsSmallestSizeEveryPartIsWhole)
     form.resize(1, 1);
     QApplication::processEvents();
     TPageForm& page = *form.activePage();
+    // The page's panels lie wholly inside the tab area, above the status bar.
+    const auto inForm = [&](QWidget* w) { return QRect(w->mapTo(&form, QPoint(0, 0)), w->size()); };
+    for (QWidget* part : {page.Panel3, page.Panel2, static_cast<QWidget*>(page.DataSG)}) {
+        EXPECT_TRUE(inForm(form.FilePages).contains(inForm(part))) << part->metaObject()->className();
+        EXPECT_LE(inForm(part).bottom(), form.StatusBar1->y());
+    }
     EXPECT_GE(page.Panel3->width(), 400);
     EXPECT_GE(page.Panel3->height(), 300);
     EXPECT_GE(page.Panel2->width(), 200);
