@@ -126,6 +126,12 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     setMinimumSize(300, 186);
     setMaximumHeight(186);
 
+    // Long patterns stay quick to edit: their characters need no shaping.
+    for (QLineEdit* field : {HexEdit, TextEdit}) {
+        QFont quick = field->font();
+        quick.setStyleStrategy(QFont::PreferNoShaping);
+        field->setFont(quick);
+    }
     SetTextColour(HexEdit, WindowTextColour());
     SetTextColour(TextEdit, WindowTextColour());
 
