@@ -2,7 +2,7 @@
 // 64-bit offset, equals what a wide reference computes, and reads back from its own text.
 
 #include "Check.h"
-#include "search/AddressText.h"
+#include "search/GotoAddress.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The pattern text rule: any text gives either nothing or the bytes its digits spell.
 
 #include "Check.h"
-#include "page/ByteText.h"
+#include "util/TextRules.h"
 
 #include <cstddef>
 #include <cstdint>
