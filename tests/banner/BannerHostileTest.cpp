@@ -76,7 +76,7 @@ QSize ImageSize(const QTextDocument& document, const QByteArray& address)
 
 class BannerHostileTest : public ::testing::Test {
 protected:
-    util::ScopedShellSeam shell{[](const QUrl&) {}};
+    util::ScopedShellSeam shell{[](const QUrl&) { return true; }};
     BannerView view;
 
     void SetUp() override
