@@ -3,11 +3,18 @@
 #include "banner/BannerView.h"
 #include "banner/DefaultSeams.h"
 #include "page/Page_form.h"
+#include "search/FindCommands.h"
+#include "search/Fform.h"
+#include "search/Gotoform.h"
 #include "support/TempFiles.h"
+#include "support/Wait.h"
 #include "util/Error.h"
 #include "util/Messages.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLabel>
 #include <QLayout>
 #include <QScreen>
@@ -21,6 +28,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <functional>
 
 using testing_support::RandomBytes;
 using testing_support::TempDir;
@@ -198,7 +207,7 @@ TEST_F(MainWindow, WorkWaitingForTheFirstPaintRunsOnceAfterIt)
     QApplication::processEvents();
     EXPECT_EQ(runs, 0);
     form.show();
-    QTRY_COMPARE_WITH_TIMEOUT(runs, 1, 2000);
+    EXPECT_EVENTUALLY(runs == 1, std::chrono::seconds(10));
     form.repaint();
     QApplication::processEvents();
     EXPECT_EQ(runs, 1);
@@ -328,8 +337,24 @@ TEST_F(MainWindow, StatusPanelsShowTheActivePageOfAFourGibibyteFile)
 TEST_F(MainWindow, TimerRefreshesTheStatusOnItsOwn)
 {
     open({file("timed.bin", 99)});
-    QTRY_COMPARE_WITH_TIMEOUT(panel(2), QString("99 bytes"), 2000);
+    EXPECT_EVENTUALLY(panel(2) == QString("99 bytes"), std::chrono::seconds(10));
     EXPECT_EQ(panel(0), "00000000 00000000");
+}
+
+// The modal dialog that the action opened (closed again at once), or null. The
+// window is made active again afterwards, as a window manager would.
+QWidget* ModalOpenedBy(QWidget& window, const std::function<void()>& action)
+{
+    QWidget* opened = nullptr;
+    QTimer::singleShot(0, [&opened] {
+        opened = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QDialog*>(opened))
+            dialog->reject();
+    });
+    action();
+    QApplication::processEvents();
+    QApplication::setActiveWindow(&window);
+    return opened;
 }
 
 TEST_F(MainWindow, ShortcutsWorkWhileAGridHasTheFocus)
@@ -351,11 +376,20 @@ TEST_F(MainWindow, ShortcutsWorkWhileAGridHasTheFocus)
     EXPECT_EQ(dialogRuns, 2);
     QTest::keyClick(page->BinGrid, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(form.FilePages->count(), 1);
-    // The commands of later issues are wired too; with nothing to do they change nothing.
+    // Find, Goto and Next reach their commands from the grid too.
+    search::CreateSearchDialogs(&form);
     TPageForm* remaining = form.activePage();
     ASSERT_NE(remaining, nullptr);
-    QTest::keyClick(remaining->BinGrid, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_G, Qt::ControlModifier); }), GTForm);
+    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_F, Qt::ControlModifier); }), FindForm);
+    const uint8_t sought = remaining->file->getByte(remaining->fileSize - 1);
+    int64_t expected = remaining->cursorAddress + 1;
+    while (remaining->file->getByte(expected) != sought)
+        ++expected;
+    FindForm->HexEdit->setText(QString::number(sought, 16).rightJustified(2, QLatin1Char('0')));
+    ASSERT_TRUE(FindForm->SearchBtn->isEnabled());
     QTest::keyClick(remaining->BinGrid, Qt::Key_F3);
+    EXPECT_EQ(remaining->cursorAddress, expected);
     EXPECT_EQ(form.FilePages->count(), 1);
     QTest::keyClick(remaining->BinGrid, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form.isVisible());

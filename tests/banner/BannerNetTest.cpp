@@ -4,6 +4,7 @@
 #include "banner/DefaultSeams.h"
 #include "banner/HttpDownloader.h"
 #include "support/TempFiles.h"
+#include "support/Wait.h"
 
 #include <QBuffer>
 
@@ -15,6 +16,7 @@
 using namespace banner;
 using testing_support::LocalHttpServer;
 using testing_support::TempDir;
+using testing_support::RunEventsFor;
 using testing_support::WaitUntil;
 
 namespace {
@@ -114,7 +116,7 @@ TEST_P(HttpDownloaderTest, ReportsWhetherTheWholeBodyArrivedInTime)
     if (c.ok) {
         EXPECT_EQ(target.data(), c.response.body);
     }
-    WaitUntil([] { return false; }, 100);
+    RunEventsFor(std::chrono::milliseconds(100));
     EXPECT_EQ(calls, 1);
 }
 
@@ -147,7 +149,7 @@ TEST(HttpDownloader, RefusedConnectionAndCancelledFetchEndAsExpected)
     downloader.fetch({server.url("/slow"), std::chrono::milliseconds(300), 100}, target, [&](bool) { called = true; });
     ASSERT_TRUE(WaitUntil([&] { return server.hits("/slow") == 1; }));
     downloader.cancel();
-    WaitUntil([] { return false; }, 600);
+    RunEventsFor(std::chrono::milliseconds(600));
     EXPECT_FALSE(called) << "a cancelled fetch reports nothing";
 }
 

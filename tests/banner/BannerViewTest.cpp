@@ -6,6 +6,7 @@
 #include "util/Shell.h"
 #include "banner/Cryptapi.h"
 #include "support/TempFiles.h"
+#include "support/Wait.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -16,6 +17,7 @@
 using namespace banner;
 using testing_support::LocalHttpServer;
 using testing_support::TempDir;
+using testing_support::RunEventsFor;
 using testing_support::WaitUntil;
 
 namespace {
@@ -85,7 +87,7 @@ TEST_F(BannerViewTest, ALaterItemWinsOverANavigationStillUnderway)
     ASSERT_TRUE(WaitUntil([&] { return server.hits("/slow.html") == 1; }));
     view.loadHtml("<p>newer item</p>");
     EXPECT_FALSE(view.navigating());
-    WaitUntil([] { return false; }, 200);
+    RunEventsFor(std::chrono::milliseconds(200));
     EXPECT_EQ(text(), "newer item");
 }
 

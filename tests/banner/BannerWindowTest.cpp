@@ -3,6 +3,7 @@
 #include "banner/Cryptapi.h"
 #include "banner/DefaultSeams.h"
 #include "support/TempFiles.h"
+#include "support/Wait.h"
 
 #include <QImage>
 

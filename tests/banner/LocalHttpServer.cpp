@@ -1,11 +1,7 @@
 #include "LocalHttpServer.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QTcpSocket>
-#include <QTimer>
 
 namespace testing_support {
 
@@ -51,19 +47,6 @@ void LocalHttpServer::answer(QTcpSocket* socket, const QByteArray& request)
     head += "Connection: close\r\n\r\n";
     socket->write(head + response.body);
     socket->disconnectFromHost();
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 } // namespace testing_support

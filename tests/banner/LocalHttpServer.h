@@ -9,8 +9,6 @@
 #include <QString>
 #include <QTcpServer>
 
-#include <functional>
-
 namespace testing_support {
 
 class LocalHttpServer : public QObject {
@@ -35,8 +33,5 @@ private:
     QHash<QString, Response> routes;
     QHash<QString, int> counts;
 };
-
-// Runs the event loop until the condition holds or the time is up; returns the condition.
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
 
 } // namespace testing_support

@@ -14,8 +14,11 @@
 
 namespace testing_support {
 
+// Generous, so that a busy machine never turns a slow answer into a failure.
+inline constexpr std::chrono::milliseconds DefaultWait = std::chrono::seconds(10);
+
 template <typename Predicate>
-bool WaitUntil(Predicate&& done, std::chrono::milliseconds timeout = std::chrono::seconds(5))
+bool WaitUntil(Predicate&& done, std::chrono::milliseconds timeout = DefaultWait)
 {
     const QDeadlineTimer deadline(timeout);
     while (!done()) {
@@ -25,6 +28,12 @@ bool WaitUntil(Predicate&& done, std::chrono::milliseconds timeout = std::chrono
         QThread::msleep(1);
     }
     return true;
+}
+
+// Lets the event loop run for a while, for checks that something does NOT happen.
+inline void RunEventsFor(std::chrono::milliseconds time)
+{
+    WaitUntil([] { return false; }, time);
 }
 
 } // namespace testing_support
