@@ -334,8 +334,10 @@ TEST(InspectorFormats, EveryLocaleKeepsTheCenturyAndShowsNoZone)
     const ZoneScope utc("UTC0");
     const QDate date(1899, 12, 30);
     const QTime time(13, 45, 58);
-    for (const QLocale& locale :
-         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(locales.size(), 100);
+    for (const QLocale& locale : locales) {
         const std::string name = locale.name().toStdString();
         const QString dateText = locale.toString(date, InspectorDateFormat(locale));
         EXPECT_TRUE(dateText.contains(locale.toString(date, u"yyyy"))) << name << ": " << dateText.toStdString();

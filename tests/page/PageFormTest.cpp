@@ -198,10 +198,9 @@ TEST_F(Page, MoveToTheLastByteAndAClickPastTheEndIsRefused)
     EXPECT_EQ(page->TextGrid->currentRow(), 0);
     EXPECT_EQ(page->TextGrid->currentCol(), col);
 
-    if (col < bpr) {
-        click(page->BinGrid, col + 1, 0);
-        EXPECT_EQ(page->cursorAddress, 99);
-    }
+    ASSERT_LT(col, bpr) << "the last byte must leave cells free after it in its row";
+    click(page->BinGrid, col + 1, 0);
+    EXPECT_EQ(page->cursorAddress, 99);
     click(page->BinGrid, 1, 1);
     EXPECT_EQ(page->cursorAddress, 99);
     click(page->TextGrid, 1, 0);
@@ -414,9 +413,8 @@ TEST_F(Page, CellsPaintTheirColoursAndBlanksPastTheEnd)
     EXPECT_EQ(pixel(page->BinGrid, col, 0), colours.color(QPalette::Active, QPalette::Highlight));
     EXPECT_EQ(pixel(page->TextGrid, col, 0), colours.color(QPalette::Active, QPalette::Highlight));
     EXPECT_EQ(pixel(page->BinGrid, 1, 1), colours.color(QPalette::Active, QPalette::Base));
-    if (col > 1) {
-        EXPECT_EQ(pixel(page->BinGrid, col - 1, 0), colours.color(QPalette::Active, QPalette::Base));
-    }
+    ASSERT_GT(col, 1) << "the last byte must not be the first of its row";
+    EXPECT_EQ(pixel(page->BinGrid, col - 1, 0), colours.color(QPalette::Active, QPalette::Base));
 
     EXPECT_EQ(std::string(page->CellText(1, 0, true).chars.data(), 17),
               QString("00000000 %1")
