@@ -52,7 +52,7 @@ public:
 private:
     bool pace(int64_t position)
     {
-        QCoreApplication::processEvents();
+        SearchPaceSeam(position);
         if (!gate.cancelled() && clock.elapsed() >= ProgressDelayMs)
             showProgress(position);
         return !gate.cancelled();
@@ -103,6 +103,8 @@ void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
 }
 
 } // namespace
+
+util::Seam<void(int64_t)> SearchPaceSeam{[](int64_t) { QCoreApplication::processEvents(); }};
 
 bool SearchRunning() { return SearchRun::running != nullptr; }
 

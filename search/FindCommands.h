@@ -3,6 +3,9 @@
 // The Find, Next and Goto commands of a window, on its active page.
 
 #include "search/SearchHost.h"
+#include "util/Seam.h"
+
+#include <cstdint>
 
 namespace search {
 
@@ -18,5 +21,9 @@ void GotoCommand(SearchHost& host);
 
 // True while a search runs; no other command may start then.
 bool SearchRunning();
+
+// Lets the window system run at each pacing step of a running search, given the
+// position the search has reached. A test replaces it to act at a known step.
+extern util::Seam<void(int64_t position)> SearchPaceSeam;
 
 } // namespace search

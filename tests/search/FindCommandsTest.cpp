@@ -1,5 +1,6 @@
 // The Find, Next and Goto commands on a real main window with open pages,
-// headless; the dialogs are answered by the user's clicks from a timer.
+// headless; the dialogs are answered by the user's clicks from a timer, and a long
+// search is acted on from inside its pacing steps.
 
 #include "app/Mainform.h"
 #include "page/Page_form.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -24,6 +26,9 @@
 
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <functional>
+#include <memory>
 
 using testing_support::TempDir;
 using Bytes = std::vector<uint8_t>;
@@ -78,6 +83,20 @@ protected:
         form.CategoryButtons1Categories2Items2Click();
     }
 
+    // Runs the action once, from inside the next search, at the first pacing step at
+    // which `due` holds; the window system runs at every step as it does in use.
+    void duringSearch(std::function<bool()> due, std::function<void()> action)
+    {
+        pacing = std::make_unique<PaceOverride>(search::SearchPaceSeam, [=, this](int64_t) {
+            QApplication::processEvents();
+            if (actions == 0 && due()) {
+                ++actions;
+                action();
+            }
+        });
+    }
+    static bool FirstStep() { return true; }
+
     TempDir dir;
     std::vector<std::string> events;
     util::ScopedMessageSeam seam;
@@ -85,6 +104,9 @@ protected:
     QStringList chosen;
     int files = 0;
     bool gotoOkEnabled = false;
+    int actions = 0; // how often duringSearch's action ran
+    using PaceOverride = util::Seam<void(int64_t)>::Override;
+    std::unique_ptr<PaceOverride> pacing;
 };
 
 const std::vector<std::string> NotFound = {"beep", "box: Search string is not found."};
@@ -241,29 +263,41 @@ TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
     bool running = false, tabsEnabled = true, dialogShown = false, active = false;
     QString progress;
     int tabs = 0;
-    QTimer::singleShot(search::ProgressDelayMs + 300, [&] {
-        running = search::SearchRunning();
-        tabsEnabled = form.FilePages->isEnabled();
-        progress = form.StatusBar1->currentMessage();
-        SaveShot(form, "search-progress.png");
-        // Had a command started, its dialog would be open here; it is closed again.
-        QTimer::singleShot(0, [&] {
-            dialogShown = GTForm->isVisible() || FindForm->isVisible();
-            GTForm->reject();
-            FindForm->reject();
+    // The progress shows at the first step once its delay has passed: act at the step after.
+    QElapsedTimer sinceFirstStep;
+    int stepsAfterDelay = 0;
+    duringSearch(
+        [&] {
+            if (!sinceFirstStep.isValid())
+                sinceFirstStep.start();
+            if (sinceFirstStep.elapsed() >= search::ProgressDelayMs)
+                ++stepsAfterDelay;
+            return stepsAfterDelay == 2;
+        },
+        [&] {
+            running = search::SearchRunning();
+            tabsEnabled = form.FilePages->isEnabled();
+            progress = form.StatusBar1->currentMessage();
+            SaveShot(form, "search-progress.png");
+            // Had a command started, its dialog would be open here; it is closed again.
+            QTimer::singleShot(0, [&] {
+                dialogShown = GTForm->isVisible() || FindForm->isVisible();
+                GTForm->reject();
+                FindForm->reject();
+            });
+            QApplication::setActiveWindow(&form); // the find dialog was active; shortcuts need this one
+            active = QApplication::activeWindow() == &form;
+            QWidget* focus = form.focusWidget() ? form.focusWidget() : &form;
+            QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier); // Close
+            QTest::keyClick(focus, Qt::Key_G, Qt::ControlModifier); // Goto
+            form.CategoryButtons1Categories2Items2Click();          // Goto
+            form.CategoryButtons1Categories0Items0Click();          // Close
+            tabs = form.FilePages->count();
+            QTest::keyClick(focus, Qt::Key_Escape);
         });
-        QApplication::setActiveWindow(&form); // the find dialog was active; shortcuts need this one
-        active = QApplication::activeWindow() == &form;
-        QWidget* focus = form.focusWidget() ? form.focusWidget() : &form;
-        QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier); // Close
-        QTest::keyClick(focus, Qt::Key_G, Qt::ControlModifier); // Goto
-        form.CategoryButtons1Categories2Items2Click(); // Goto
-        form.CategoryButtons1Categories0Items0Click(); // Close
-        tabs = form.FilePages->count();
-        QTest::keyClick(focus, Qt::Key_Escape);
-    });
     find(QStringLiteral("01"), 1);
     QApplication::processEvents();
+    EXPECT_EQ(actions, 1);
     EXPECT_TRUE(running);
     EXPECT_TRUE(active);
     EXPECT_FALSE(tabsEnabled);
@@ -285,7 +319,7 @@ TEST_F(FindCommands, ABoxOpenedDuringASearchStillTakesInput)
     TPageForm* page = open(dir.sparse("huge", int64_t{64} << 30));
     form.show();
     int boxResult = -1;
-    QTimer::singleShot(200, [&] {
+    duringSearch(FirstStep, [&] {
         QDialog box(&form);
         auto* ok = new QPushButton("OK", &box);
         QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
@@ -298,6 +332,7 @@ TEST_F(FindCommands, ABoxOpenedDuringASearchStillTakesInput)
         QTest::keyClick(&form, Qt::Key_Escape);
     });
     find(QStringLiteral("01"), 0);
+    EXPECT_EQ(actions, 1);
     EXPECT_EQ(boxResult, QDialog::Accepted);
     EXPECT_EQ(page->cursorAddress, 0);
     EXPECT_TRUE(events.empty());
@@ -308,11 +343,12 @@ TEST_F(FindCommands, ClosingTheWindowStopsTheSearchFirst)
     TPageForm* page = open(dir.sparse("huge", int64_t{64} << 30));
     form.show();
     bool visibleAfterClose = false;
-    QTimer::singleShot(200, [&] {
+    duringSearch(FirstStep, [&] {
         form.close();
         visibleAfterClose = form.isVisible();
     });
     find(QStringLiteral("01"), 0);
+    EXPECT_EQ(actions, 1);
     EXPECT_TRUE(visibleAfterClose);
     EXPECT_EQ(page->cursorAddress, 0);
     EXPECT_TRUE(events.empty());
