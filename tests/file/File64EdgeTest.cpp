@@ -115,6 +115,7 @@ struct MisreportCase {
     bool fromOpen;   // misreports from the open on, else only after it
     int64_t offset;  // read after the open
     const char* text;
+    bool opens = true; // whether the open itself succeeds
 };
 
 void PrintTo(const MisreportCase& c, std::ostream* os) { *os << c.name; }
@@ -135,7 +136,8 @@ TEST_P(File64Misreport, BecomesAFileError)
     });
     EXPECT_EQ(text, c.text);
     v.misreport(Fault::None);
-    if (file) {
+    ASSERT_EQ(file != nullptr, c.opens);
+    if (c.opens) {
         EXPECT_EQ(file->size(), 10 * Window);
         EXPECT_EQ(file->getByte(c.offset), v.byteAt(c.offset));
         EXPECT_EQ(file->getByte(c.offset + 1), v.byteAt(c.offset + 1));
@@ -149,8 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MisreportCase{"ReadOfMoreThanAskedAtOpen", Fault::ReadsMoreThanAsked, true, Window + 50, "file read error"},
         MisreportCase{"ReadOfMoreThanAskedAtARefill", Fault::ReadsMoreThanAsked, false, 3 * Window, "file read error"},
-        MisreportCase{"SizeOfMinusOne", Fault::SizeMinusOne, true, 0, "file seek error"},
-        MisreportCase{"SeekLandingElsewhereAtOpen", Fault::SeekLandsElsewhere, true, 0, "Can't open file"},
+        MisreportCase{"SizeOfMinusOne", Fault::SizeMinusOne, true, 0, "file seek error", false},
+        MisreportCase{"SeekLandingElsewhereAtOpen", Fault::SeekLandsElsewhere, true, 0, "Can't open file", false},
         MisreportCase{"SeekLandingElsewhereAtARefill", Fault::SeekLandsElsewhere, false, 3 * Window, "file seek error"},
         MisreportCase{"FailedSeekAtARefill", Fault::SeekFails, false, 3 * Window, "file seek error"},
         MisreportCase{"FailedReadAtOpenAndRefill", Fault::ReadFails, true, 5, "file read error"}),
