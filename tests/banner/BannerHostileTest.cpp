@@ -5,6 +5,7 @@
 #include "banner/BannerView.h"
 #include "util/Shell.h"
 #include "support/TempFiles.h"
+#include "support/Wait.h"
 
 #include <QBuffer>
 #include <QImage>
