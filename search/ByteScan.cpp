@@ -1,0 +1,223 @@
+#include "search/ByteScan.h"
+
+#include "search/ByteRarity.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace search {
+
+namespace {
+
+// The maximal suffix of the pattern under the byte order (reversed when asked):
+// its start minus one, and its period.
+ptrdiff_t MaximalSuffix(const uint8_t* x, ptrdiff_t m, bool reversed, size_t& period)
+{
+    ptrdiff_t ms = -1, j = 0, k = 1, p = 1;
+    while (j + k < m) {
+        const uint8_t a = x[j + k];
+        const uint8_t b = x[ms + k];
+        if (reversed ? a > b : a < b) {
+            j += k;
+            k = 1;
+            p = j - ms;
+        } else if (a == b) {
+            if (k != p) {
+                ++k;
+            } else {
+                j += p;
+                k = 1;
+            }
+        } else {
+            ms = j;
+            j = ms + 1;
+            k = p = 1;
+        }
+    }
+    period = static_cast<size_t>(p);
+    return ms;
+}
+
+ScanPath Resolve(ScanPath path)
+{
+    if (path != ScanPath::Auto && ScanPathAvailable(path))
+        return path;
+    if (ScanPathAvailable(ScanPath::Avx2))
+        return ScanPath::Avx2;
+    if (ScanPathAvailable(ScanPath::Sse2))
+        return ScanPath::Sse2;
+    return ScanPath::Scalar;
+}
+
+CandidateFilter FilterOf(ScanPath path)
+{
+    switch (path) {
+#if BYTELOOM_SCAN_X86
+    case ScanPath::Avx2:
+        return &Avx2Candidate;
+    case ScanPath::Sse2:
+        return &Sse2Candidate;
+#endif
+    default:
+        return &ScalarCandidate;
+    }
+}
+
+} // namespace
+
+bool ScanPathAvailable(ScanPath path)
+{
+    switch (path) {
+    case ScanPath::Auto:
+    case ScanPath::Scalar:
+        return true;
+#if BYTELOOM_SCAN_X86
+    case ScanPath::Sse2:
+        return true;
+    case ScanPath::Avx2:
+        return __builtin_cpu_supports("avx2");
+#endif
+    default:
+        return false;
+    }
+}
+
+size_t ScalarCandidate(const uint8_t* data, size_t from, size_t end, const FilterKeys& keys)
+{
+    const uint8_t* a = data + keys.first;
+    const uint8_t* b = data + keys.second;
+    for (size_t p = from; p < end; ++p)
+        if (a[p] == keys.firstByte && b[p] == keys.secondByte)
+            return p;
+    return end;
+}
+
+FilterKeys PickFilterKeys(std::span<const uint8_t> pattern)
+{
+    const auto rank = [&](size_t i) { return ByteCommonness[pattern[i]]; };
+    size_t first = 0;
+    for (size_t i = 1; i < pattern.size(); ++i)
+        if (rank(i) < rank(first))
+            first = i;
+    if (pattern.size() == 1)
+        return {0, 0, pattern[0], pattern[0]};
+    // Of equally rare positions the one farthest from the first: runs of one
+    // value in the data then rarely pass both tests.
+    const auto distance = [&](size_t i) { return i > first ? i - first : first - i; };
+    size_t second = first == 0 ? 1 : 0;
+    for (size_t i = 0; i < pattern.size(); ++i)
+        if (i != first && (rank(i) < rank(second) || (rank(i) == rank(second) && distance(i) > distance(second))))
+            second = i;
+    return {first, second, pattern[first], pattern[second]};
+}
+
+TwoWayPlan PlanTwoWay(std::span<const uint8_t> pattern)
+{
+    const uint8_t* x = pattern.data();
+    const auto m = static_cast<ptrdiff_t>(pattern.size());
+    size_t forwardPeriod = 1, reversedPeriod = 1;
+    const ptrdiff_t forward = MaximalSuffix(x, m, false, forwardPeriod);
+    const ptrdiff_t reversed = MaximalSuffix(x, m, true, reversedPeriod);
+    TwoWayPlan plan{forward, forwardPeriod, false};
+    if (reversed > forward)
+        plan = {reversed, reversedPeriod, false};
+    const auto left = static_cast<size_t>(plan.critical + 1);
+    plan.periodic = plan.period + left <= pattern.size() && std::memcmp(x, x + plan.period, left) == 0;
+    if (!plan.periodic)
+        plan.period = std::max(left, pattern.size() - left) + 1;
+    return plan;
+}
+
+size_t TwoWayFind(std::span<const uint8_t> pattern, const TwoWayPlan& plan, const uint8_t* y, size_t n)
+{
+    const uint8_t* x = pattern.data();
+    const auto m = static_cast<ptrdiff_t>(pattern.size());
+    if (pattern.size() > n)
+        return n;
+    const auto last = static_cast<ptrdiff_t>(n) - m;
+    const ptrdiff_t ell = plan.critical;
+    const auto per = static_cast<ptrdiff_t>(plan.period);
+    // memory: the prefix of the pattern known to match after a periodic shift.
+    ptrdiff_t memory = -1;
+    for (ptrdiff_t j = 0; j <= last;) {
+        ptrdiff_t i = std::max(ell, memory) + 1;
+        while (i < m && x[i] == y[i + j])
+            ++i;
+        if (i < m) {
+            j += i - ell;
+            memory = -1;
+            continue;
+        }
+        for (i = ell; i > memory && x[i] == y[i + j];)
+            --i;
+        if (i <= memory)
+            return static_cast<size_t>(j);
+        j += per;
+        if (plan.periodic)
+            memory = m - per - 1;
+    }
+    return n;
+}
+
+BytePattern::BytePattern(std::span<const uint8_t> pattern, ScanPath path)
+    : bytes(pattern.begin(), pattern.end()), scanPath(Resolve(path)), filter(FilterOf(scanPath))
+{
+    if (!bytes.empty()) {
+        filterKeys = PickFilterKeys(bytes);
+        twoWay = PlanTwoWay(bytes);
+    }
+}
+
+size_t BytePattern::find(const uint8_t* data, size_t length) const
+{
+    const size_t l = bytes.size();
+    if (l == 0)
+        return 0;
+    if (length < l)
+        return npos;
+    const size_t end = length - l + 1; // positions where the whole pattern fits
+    uint64_t verified = 0;
+    for (size_t p = filter(data, 0, end, filterKeys); p < end; p = filter(data, p + 1, end, filterKeys)) {
+        verified += l;
+        if (std::memcmp(data + p, bytes.data(), l) == 0) {
+            workDone += verified;
+            return p;
+        }
+        // Failed candidates have cost more than twice the bytes passed: the rest
+        // of the buffer goes to the linear search.
+        if (verified > 2 * (p + l)) {
+            workDone += verified;
+            return fallback(data, length, p + 1);
+        }
+    }
+    workDone += verified;
+    return npos;
+}
+
+size_t BytePattern::fallback(const uint8_t* data, size_t length, size_t from) const
+{
+    workDone += length - from;
+    const size_t hit = TwoWayFind(bytes, twoWay, data + from, length - from);
+    return hit == length - from ? npos : from + hit;
+}
+
+StreamScan::StreamScan(const BytePattern& scanned, size_t blockSize)
+    : pattern(scanned), block(std::max({blockSize, scanned.size(), size_t(1)})),
+      buffer(block + (scanned.size() > 0 ? scanned.size() - 1 : 0))
+{
+}
+
+int64_t StreamScan::scan(size_t count)
+{
+    const size_t filled = kept + std::min(count, block);
+    const size_t hit = pattern.find(buffer.data(), filled);
+    if (hit != BytePattern::npos)
+        return base + static_cast<int64_t>(hit);
+    const size_t carry = std::min(filled, pattern.size() > 0 ? pattern.size() - 1 : 0);
+    std::memmove(buffer.data(), buffer.data() + filled - carry, carry);
+    base += static_cast<int64_t>(filled - carry);
+    kept = carry;
+    return -1;
+}
+
+} // namespace search

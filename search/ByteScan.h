@@ -1,0 +1,101 @@
+#pragma once
+
+// The fast inner scan of the search: the first occurrence of a byte pattern in a
+// buffer. A candidate filter tests the pattern's two rarest bytes (ByteRarity.h)
+// at every position, vectorised where the processor allows; each candidate is
+// verified by a plain comparison, and when candidates keep failing the rest of the
+// buffer goes to a Two-Way search, so no input costs more than a few passes.
+
+#include "search/ScanFilter.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace search {
+
+// Which candidate filter a pattern scans with. Auto takes the best the processor has.
+enum class ScanPath { Auto, Scalar, Sse2, Avx2 };
+
+// Whether this build and this processor can run the path.
+bool ScanPathAvailable(ScanPath path);
+
+// Picks the two rarest positions of the pattern (not empty) by ByteCommonness.
+FilterKeys PickFilterKeys(std::span<const uint8_t> pattern);
+
+// The shifts of a Two-Way search, computed once per pattern.
+struct TwoWayPlan {
+    ptrdiff_t critical; // last index of the left half, -1 when it is empty
+    size_t period;
+    bool periodic;      // the left half repeats at the period: shifts may keep a memory
+};
+
+TwoWayPlan PlanTwoWay(std::span<const uint8_t> pattern);
+
+// First match of the pattern in haystack, haystackLength when none; linear time.
+size_t TwoWayFind(std::span<const uint8_t> pattern, const TwoWayPlan& plan, const uint8_t* haystack,
+                  size_t haystackLength);
+
+// A pattern made ready for scanning: everything that needs memory is made here,
+// once per search; find allocates nothing.
+class BytePattern {
+public:
+    static constexpr size_t npos = static_cast<size_t>(-1);
+
+    // An unavailable path falls back to the best available one (see path()).
+    explicit BytePattern(std::span<const uint8_t> pattern, ScanPath path = ScanPath::Auto);
+
+    // Offset of the first match lying wholly in [data, data + length), npos when
+    // there is none; 0 for an empty pattern. Never reads outside the buffer.
+    size_t find(const uint8_t* data, size_t length) const;
+
+    size_t size() const { return bytes.size(); }
+    std::span<const uint8_t> pattern() const { return bytes; }
+    ScanPath path() const { return scanPath; }
+    const FilterKeys& keys() const { return filterKeys; }
+
+    // Work done by find so far: bytes verified at candidates plus bytes handed to
+    // the Two-Way fallback. Counted per candidate and per fallback, for tests.
+    uint64_t work() const { return workDone; }
+
+private:
+    size_t fallback(const uint8_t* data, size_t length, size_t from) const;
+
+    std::vector<uint8_t> bytes;
+    FilterKeys filterKeys{};
+    TwoWayPlan twoWay{};
+    ScanPath scanPath;
+    CandidateFilter filter = nullptr;
+    mutable uint64_t workDone = 0;
+};
+
+// Scans a stream of consecutive blocks: the caller reads each block into space()
+// and hands its length to scan(). The last L-1 bytes are carried to the front of
+// the buffer, so a match that straddles two blocks is found, and found once.
+// The block is at least the pattern's length, which keeps the carry's cost linear.
+class StreamScan {
+public:
+    // Makes the one buffer: L - 1 + max(blockSize, L) bytes.
+    StreamScan(const BytePattern& pattern, size_t blockSize);
+
+    uint8_t* space() { return buffer.data() + kept; }
+    size_t spaceSize() const { return block; }
+
+    // Takes the count bytes just placed at space() (at most spaceSize()); returns
+    // the stream offset (from the first byte ever given) of the first match that
+    // ends in the bytes given so far, or -1.
+    int64_t scan(size_t count);
+
+    // Bytes given so far.
+    int64_t streamed() const { return base + static_cast<int64_t>(kept); }
+
+private:
+    const BytePattern& pattern;
+    size_t block;
+    std::vector<uint8_t> buffer;
+    size_t kept = 0;  // carried bytes at the buffer's front
+    int64_t base = 0; // stream offset of buffer[0]
+};
+
+} // namespace search
