@@ -203,18 +203,20 @@ size_t BytePattern::fallback(const uint8_t* data, size_t length, size_t from) co
 
 StreamScan::StreamScan(const BytePattern& scanned, size_t blockSize)
     : pattern(scanned), block(std::max({blockSize, scanned.size(), size_t(1)})),
-      buffer(block + (scanned.size() > 0 ? scanned.size() - 1 : 0))
+      reserve((scanned.size() + Alignment - 2) / Alignment * Alignment), buffer(reserve + block + Alignment),
+      aligned(buffer.data() + (Alignment - reinterpret_cast<uintptr_t>(buffer.data()) % Alignment) % Alignment)
 {
 }
 
 int64_t StreamScan::scan(size_t count)
 {
+    uint8_t* const first = space() - kept;
     const size_t filled = kept + std::min(count, block);
-    const size_t hit = pattern.find(buffer.data(), filled);
+    const size_t hit = pattern.find(first, filled);
     if (hit != BytePattern::npos)
         return base + static_cast<int64_t>(hit);
     const size_t carry = std::min(filled, pattern.size() > 0 ? pattern.size() - 1 : 0);
-    std::memmove(buffer.data(), buffer.data() + filled - carry, carry);
+    std::memmove(space() - carry, first + filled - carry, carry);
     base += static_cast<int64_t>(filled - carry);
     kept = carry;
     return -1;

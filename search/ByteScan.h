@@ -71,15 +71,18 @@ private:
 };
 
 // Scans a stream of consecutive blocks: the caller reads each block into space()
-// and hands its length to scan(). The last L-1 bytes are carried to the front of
-// the buffer, so a match that straddles two blocks is found, and found once.
-// The block is at least the pattern's length, which keeps the carry's cost linear.
+// and hands its length to scan(). The last L-1 bytes are carried to just before
+// space(), so a match that straddles two blocks is found, and found once; space()
+// stays where it is and is aligned for the reads. The block is at least the
+// pattern's length, which keeps the carry's cost linear.
 class StreamScan {
 public:
-    // Makes the one buffer: L - 1 + max(blockSize, L) bytes.
+    static constexpr size_t Alignment = 64;
+
+    // Makes the one buffer: L - 1 rounded up to Alignment, plus max(blockSize, L).
     StreamScan(const BytePattern& pattern, size_t blockSize);
 
-    uint8_t* space() { return buffer.data() + kept; }
+    uint8_t* space() { return aligned + reserve; }
     size_t spaceSize() const { return block; }
 
     // Takes the count bytes just placed at space() (at most spaceSize()); returns
@@ -93,9 +96,11 @@ public:
 private:
     const BytePattern& pattern;
     size_t block;
+    size_t reserve; // room for the carry in front of space()
     std::vector<uint8_t> buffer;
-    size_t kept = 0;  // carried bytes at the buffer's front
-    int64_t base = 0; // stream offset of buffer[0]
+    uint8_t* aligned;
+    size_t kept = 0;  // carried bytes just before space()
+    int64_t base = 0; // stream offset of the first carried byte
 };
 
 } // namespace search
