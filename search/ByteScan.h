@@ -93,6 +93,10 @@ public:
     // Bytes given so far.
     int64_t streamed() const { return base + static_cast<int64_t>(kept); }
 
+    // After a scan without a match: every position before this stream offset was
+    // examined, and it is the next one to be (for progress and the pacer).
+    int64_t examined() const { return base; }
+
 private:
     const BytePattern& pattern;
     size_t block;

@@ -299,6 +299,9 @@ TEST(StreamScan, FindsMatchesAcrossBlocks)
             std::copy_n(data.begin() + static_cast<long>(done), count, stream.space());
             found = stream.scan(count);
             done += count;
+            if (found < 0) {
+                EXPECT_EQ(stream.examined(), static_cast<int64_t>(done - std::min(done, length - 1)));
+            }
         }
         EXPECT_EQ(found, static_cast<int64_t>(Reference(data, pattern))) << "round " << round;
     }
