@@ -80,6 +80,7 @@ public:
     static constexpr size_t Alignment = 64;
 
     // Makes the one buffer: L - 1 rounded up to Alignment, plus max(blockSize, L).
+    // The pattern must outlive the stream.
     StreamScan(const BytePattern& pattern, size_t blockSize);
 
     uint8_t* space() { return aligned + reserve; }
