@@ -81,6 +81,14 @@ const char* PathName(ScanPath path)
     }
 }
 
+} // namespace
+
+namespace search {
+void PrintTo(ScanPath path, std::ostream* os) { *os << PathName(path); }
+} // namespace search
+
+namespace {
+
 // Every case runs on each path; one the processor lacks is skipped, saying so.
 class ByteScanOnPath : public ::testing::TestWithParam<ScanPath> {
 protected:
