@@ -17,8 +17,6 @@
 #include <algorithm>
 #include <functional>
 
-TFindForm* FindForm = nullptr;
-
 namespace {
 
 // Distances kept to the right edge when the dialog is widened or narrowed.
@@ -75,11 +73,7 @@ QIcon MagnifierIcon()
 
 } // namespace
 
-TFindForm::~TFindForm()
-{
-    if (FindForm == this)
-        FindForm = nullptr;
-}
+TFindForm::~TFindForm() = default;
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
 {

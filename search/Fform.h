@@ -52,5 +52,3 @@ private:
     QLineEdit* lastTyped = nullptr;
 };
 
-// Made once at start-up, after the main window.
-extern TFindForm* FindForm;

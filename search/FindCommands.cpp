@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace search {
@@ -92,7 +93,7 @@ void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
     int64_t found;
     {
         SearchRun run(host, page);
-        found = run.run(PatternText(FindForm->HexEdit->text()), start);
+        found = run.run(PatternText(FindForm().HexEdit->text()), start);
     }
     if (found == SearchCancelled)
         return;
@@ -108,31 +109,54 @@ util::Seam<void(int64_t)> SearchPaceSeam{[](int64_t) { QCoreApplication::process
 
 bool SearchRunning() { return SearchRun::running != nullptr; }
 
-void CreateSearchDialogs(QWidget* mainWindow)
+namespace {
+
+QPointer<QWidget> dialogOwner;
+QPointer<TFindForm> findDialog;
+QPointer<TGTForm> gotoDialog;
+
+// Making a dialog costs more than the window's first paint can spare, so it waits
+// for the command that shows it.
+template <typename Form>
+Form& MadeOnce(QPointer<Form>& made)
 {
-    GTForm = new TGTForm(mainWindow);
-    FindForm = new TFindForm(mainWindow);
+    if (!made)
+        made = new Form(dialogOwner);
+    return *made;
 }
+
+} // namespace
+
+void SetSearchDialogOwner(QWidget* mainWindow)
+{
+    dialogOwner = mainWindow;
+    findDialog = nullptr;
+    gotoDialog = nullptr;
+}
+
+TFindForm& FindForm() { return MadeOnce(findDialog); }
+
+TGTForm& GTForm() { return MadeOnce(gotoDialog); }
 
 void FindCommand(SearchHost& host)
 {
     TPageForm* page = host.activePage();
-    if (!page || !FindForm || SearchRunning())
+    if (!page || SearchRunning())
         return;
-    if (FindForm->exec() != QDialog::Accepted)
+    if (FindForm().exec() != QDialog::Accepted)
         return;
     // The area under the dialog is repainted before the search starts.
     QCoreApplication::processEvents();
-    const int64_t start = FindForm->StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
+    const int64_t start = FindForm().StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
     SearchAndShow(host, *page, start);
 }
 
 void NextCommand(SearchHost& host)
 {
     TPageForm* page = host.activePage();
-    if (!page || !FindForm || SearchRunning())
+    if (!page || SearchRunning())
         return;
-    if (!FindForm->SearchBtn->isEnabled() || FindForm->HexEdit->text().isEmpty())
+    if (!FindForm().SearchBtn->isEnabled() || FindForm().HexEdit->text().isEmpty())
         return;
     const int64_t next = page->cursorAddress + 1;
     if (next >= page->file->size())
@@ -143,13 +167,13 @@ void NextCommand(SearchHost& host)
 void GotoCommand(SearchHost& host)
 {
     TPageForm* page = host.activePage();
-    if (!page || !GTForm || SearchRunning())
+    if (!page || SearchRunning())
         return;
-    GTForm->MaxAddress = page->file->size() - 1;
-    if (GTForm->exec() != QDialog::Accepted)
+    GTForm().MaxAddress = page->file->size() - 1;
+    if (GTForm().exec() != QDialog::Accepted)
         return;
-    const int64_t address = GTForm->Address();
-    if (AddressAcceptable(address, GTForm->MaxAddress))
+    const int64_t address = GTForm().Address();
+    if (AddressAcceptable(address, GTForm().MaxAddress))
         page->MoveToAddress(address);
 }
 

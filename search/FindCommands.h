@@ -7,10 +7,17 @@
 
 #include <cstdint>
 
+class TFindForm;
+class TGTForm;
+
 namespace search {
 
-// Makes the goto and find dialogs, once, after the main window that owns them.
-void CreateSearchDialogs(QWidget* mainWindow);
+// The window that owns the goto and find dialogs. Each dialog is made at its first
+// use and then lives, keeping its texts and choices, as long as that window.
+void SetSearchDialogOwner(QWidget* mainWindow);
+// The one find dialog and the one goto dialog of the run.
+TFindForm& FindForm();
+TGTForm& GTForm();
 
 // Asks for a pattern and searches the active page from the top or the cursor.
 void FindCommand(SearchHost& host);

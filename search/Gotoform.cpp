@@ -8,13 +8,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TGTForm* GTForm = nullptr;
-
-TGTForm::~TGTForm()
-{
-    if (GTForm == this)
-        GTForm = nullptr;
-}
+TGTForm::~TGTForm() = default;
 
 TGTForm::TGTForm(QWidget* parent) : QDialog(parent)
 {

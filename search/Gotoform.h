@@ -49,5 +49,3 @@ private:
     void showAcceptable(bool acceptable);
 };
 
-// Made once at start-up, after the main window.
-extern TGTForm* GTForm;

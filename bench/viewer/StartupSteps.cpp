@@ -5,8 +5,8 @@
 #include "app/Application.h"
 #include "app/CategoryButtons.h"
 #include "app/Mainform.h"
+#include "app/Startup.h"
 #include "banner/BannerView.h"
-#include "search/FindCommands.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 
@@ -115,12 +115,8 @@ int Child(const std::string& kind, int argc, char** argv)
     if (minimal) {
         window = std::make_unique<QMainWindow>();
     } else {
-        QApplication::setApplicationName(QStringLiteral("Byteloom 2.0"));
-        auto form = std::make_unique<TBEForm>();
+        window = StartByteloom(); // the dialogs wait for their first use
         Stamp("3 main window made");
-        search::CreateSearchDialogs(form.get());
-        Stamp("4 find and goto dialogs made");
-        window = std::move(form);
     }
     FirstPaint probe;
     window->installEventFilter(&probe);

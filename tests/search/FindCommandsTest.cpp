@@ -41,7 +41,7 @@ protected:
         : seam(util::MessageSeam{[this](const util::Message& m) { events.push_back("box: " + m.text.toStdString()); },
                                  [this] { events.push_back("beep"); }})
     {
-        search::CreateSearchDialogs(&form);
+        search::SetSearchDialogOwner(&form);
         form.OpenDialog1 = [this] { return chosen; };
     }
 
@@ -57,10 +57,10 @@ protected:
     void find(const QString& hex, int startItem, bool search = true)
     {
         QTimer::singleShot(0, [=, this] {
-            Clear(FindForm->HexEdit);
-            Type(FindForm->HexEdit, hex);
-            FindForm->StartPositionRG->setItemIndex(startItem);
-            (search ? FindForm->SearchBtn : FindForm->CancelBtn)->click();
+            Clear(search::FindForm().HexEdit);
+            Type(search::FindForm().HexEdit, hex);
+            search::FindForm().StartPositionRG->setItemIndex(startItem);
+            (search ? search::FindForm().SearchBtn : search::FindForm().CancelBtn)->click();
         });
         form.CategoryButtons1Categories2Items0Click();
     }
@@ -72,13 +72,13 @@ protected:
     {
         QTimer::singleShot(0, [=, this] {
             if (hex) {
-                Clear(GTForm->HexEdit);
-                Type(GTForm->HexEdit, QString::fromUtf16(hex));
+                Clear(search::GTForm().HexEdit);
+                Type(search::GTForm().HexEdit, QString::fromUtf16(hex));
             }
-            gotoOkEnabled = GTForm->BitBtn1->isEnabled();
-            QTest::keyClick(GTForm->HexEdit, Qt::Key_Return);
-            if (GTForm->isVisible())
-                QTest::keyClick(GTForm->HexEdit, Qt::Key_Escape);
+            gotoOkEnabled = search::GTForm().BitBtn1->isEnabled();
+            QTest::keyClick(search::GTForm().HexEdit, Qt::Key_Return);
+            if (search::GTForm().isVisible())
+                QTest::keyClick(search::GTForm().HexEdit, Qt::Key_Escape);
         });
         form.CategoryButtons1Categories2Items2Click();
     }
@@ -196,7 +196,7 @@ TEST_F(FindCommands, CancelAndTheSilentCasesDoNothing)
 
     page->MoveToAddress(0);
     find(QStringLiteral("4x"), 0, false); // rejected text disables Search; Next does nothing
-    ASSERT_FALSE(FindForm->SearchBtn->isEnabled());
+    ASSERT_FALSE(search::FindForm().SearchBtn->isEnabled());
     next();
     EXPECT_EQ(page->cursorAddress, 0);
     EXPECT_TRUE(events.empty());
@@ -209,9 +209,9 @@ TEST_F(FindCommands, NothingHappensWithoutAPage)
 {
     bool shown = false;
     QTimer::singleShot(0, [&] {
-        shown = FindForm->isVisible() || GTForm->isVisible();
-        FindForm->reject();
-        GTForm->reject();
+        shown = search::FindForm().isVisible() || search::GTForm().isVisible();
+        search::FindForm().reject();
+        search::GTForm().reject();
     });
     form.CategoryButtons1Categories2Items0Click();
     form.CategoryButtons1Categories2Items1Click();
@@ -221,6 +221,39 @@ TEST_F(FindCommands, NothingHappensWithoutAPage)
     EXPECT_TRUE(events.empty());
 }
 
+// The dialogs wait for their first use, from a button or a shortcut, and are then
+// the same dialogs, keeping their texts and choices, for the rest of the run.
+TEST_F(FindCommands, DialogsAreMadeAtTheirFirstUseAndKept)
+{
+    EXPECT_TRUE(form.findChildren<TFindForm*>().isEmpty());
+    EXPECT_TRUE(form.findChildren<TGTForm*>().isEmpty());
+    TPageForm* page = open(Bytes{1, 2, 3, 1, 2, 3});
+    find(QStringLiteral("0203"), 1, false); // Cancel
+    ASSERT_EQ(form.findChildren<TFindForm*>().size(), 1);
+    EXPECT_EQ(form.findChildren<TFindForm*>().front(), &search::FindForm());
+    EXPECT_TRUE(form.findChildren<TGTForm*>().isEmpty());
+
+    next(); // the kept pattern, from the byte after the cursor
+    EXPECT_EQ(page->cursorAddress, 1);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QString keptText;
+    int keptStart = -1;
+    QTimer::singleShot(0, [&] {
+        keptText = search::FindForm().HexEdit->text();
+        keptStart = search::FindForm().StartPositionRG->itemIndex();
+        search::FindForm().reject();
+    });
+    QTest::keyClick(form.focusWidget() ? form.focusWidget() : &form, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(keptText, QStringLiteral("0203"));
+    EXPECT_EQ(keptStart, 1);
+    EXPECT_EQ(form.findChildren<TFindForm*>().size(), 1);
+
+    gotoAddress(u"4");
+    EXPECT_EQ(page->cursorAddress, 4);
+    EXPECT_EQ(form.findChildren<TGTForm*>().size(), 1);
+}
+
 TEST_F(FindCommands, GotoMovesToTheAddress)
 {
     TPageForm* page = open(Bytes(8192, 7));
@@ -228,7 +261,7 @@ TEST_F(FindCommands, GotoMovesToTheAddress)
     EXPECT_TRUE(gotoOkEnabled);
     EXPECT_EQ(page->cursorAddress, 0x12F4);
     EXPECT_EQ(page->topAddress, page->RowOfAddress(0x12F4) * page->BytesPerRow());
-    EXPECT_EQ(GTForm->MaxAddress, 8191);
+    EXPECT_EQ(search::GTForm().MaxAddress, 8191);
 
     gotoAddress(u"2000"); // past the end: refused, the dialog only cancels
     EXPECT_FALSE(gotoOkEnabled);
@@ -281,9 +314,9 @@ TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
             SaveShot(form, "search-progress.png");
             // Had a command started, its dialog would be open here; it is closed again.
             QTimer::singleShot(0, [&] {
-                dialogShown = GTForm->isVisible() || FindForm->isVisible();
-                GTForm->reject();
-                FindForm->reject();
+                dialogShown = search::GTForm().isVisible() || search::FindForm().isVisible();
+                search::GTForm().reject();
+                search::FindForm().reject();
             });
             QApplication::setActiveWindow(&form); // the find dialog was active; shortcuts need this one
             active = QApplication::activeWindow() == &form;
