@@ -61,12 +61,12 @@ private:
 
     void showProgress(int64_t position)
     {
-        const int percent = ProgressPercent(from, position, page.file->size());
-        if (progressShown && percent == shownPercent)
+        const QString text = ProgressText(from, position, page.file->size());
+        if (progressShown && text == shownText)
             return;
         progressShown = true;
-        shownPercent = percent;
-        host.showStatus(ProgressText(percent));
+        shownText = text;
+        host.showStatus(text);
     }
 
     SearchHost& host;
@@ -76,7 +76,7 @@ private:
     QElapsedTimer clock;
     int64_t from = 0;
     bool progressShown = false;
-    int shownPercent = -1;
+    QString shownText;
 };
 
 void NotFound(SearchHost& host)

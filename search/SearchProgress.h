@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace search {
@@ -12,12 +13,25 @@ namespace search {
 inline constexpr int ProgressDelayMs = 500;
 
 // How much of the span from `from` to the file's end lies before position, in whole percent.
+// Never 100 before the last position: doubles round a span near 2^63 up.
 inline int ProgressPercent(int64_t from, int64_t position, int64_t fileSize)
 {
+    if (position >= fileSize)
+        return 100;
     const double span = static_cast<double>(fileSize - from);
-    return span > 0 ? static_cast<int>(100.0 * static_cast<double>(position - from) / span) : 100;
+    return std::min(99, static_cast<int>(100.0 * static_cast<double>(position - from) / span));
 }
 
-inline QString ProgressText(int percent) { return QStringLiteral("Searching: %1% done. Esc cancels.").arg(percent); }
+// Decimal gigabytes with one decimal: "1099.5" for 1 TiB.
+inline QString Gigabytes(int64_t bytes) { return QString::number(static_cast<double>(bytes) / 1e9, 'f', 1); }
+
+// The bytes searched so far of the span from `from` to the file's end, which moves
+// every second even on the largest file: "Searching: 12.3 of 1099.5 GB (1%). Esc cancels."
+inline QString ProgressText(int64_t from, int64_t position, int64_t fileSize)
+{
+    return QStringLiteral("Searching: %1 of %2 GB (%3%). Esc cancels.")
+        .arg(Gigabytes(position - from), Gigabytes(fileSize - from))
+        .arg(ProgressPercent(from, position, fileSize));
+}
 
 } // namespace search

@@ -334,7 +334,8 @@ TEST_F(FindCommands, LongSearchShowsProgressAndEscStopsIt)
     EXPECT_TRUE(running);
     EXPECT_TRUE(active);
     EXPECT_FALSE(tabsEnabled);
-    EXPECT_TRUE(progress.startsWith("Searching: ")) << progress.toStdString();
+    // From the cursor at 5 to the end of 64 GiB.
+    EXPECT_TRUE(progress.startsWith("Searching: ") && progress.contains(" of 68.7 GB (")) << progress.toStdString();
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(tabs, 1);
     EXPECT_TRUE(events.empty());

@@ -285,5 +285,33 @@ TEST(SearchProgress, CountsFromTheSearchesStartToTheFilesEnd)
     EXPECT_EQ(search::ProgressPercent(0, 199, 200), 99);
     EXPECT_EQ(search::ProgressPercent(200, 200, 200), 100); // nothing left to search
     EXPECT_EQ(search::ProgressPercent(0, INT64_MAX / 2, INT64_MAX), 50);
-    EXPECT_EQ(search::ProgressText(42), "Searching: 42% done. Esc cancels.");
 }
+
+struct ProgressCase {
+    const char* name;
+    int64_t from, position, fileSize;
+    const char* text;
+};
+
+void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchProgressText : public testing::TestWithParam<ProgressCase> {};
+
+TEST_P(SearchProgressText, ShowsDecimalGigabytesOfTheSpanSearched)
+{
+    const ProgressCase& c = GetParam();
+    EXPECT_EQ(search::ProgressText(c.from, c.position, c.fileSize).toStdString(), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spans, SearchProgressText,
+    testing::Values(
+        ProgressCase{"TebibyteFromTheTop", 0, 12'300'000'000, int64_t{1} << 40,
+                     "Searching: 12.3 of 1099.5 GB (1%). Esc cancels."},
+        ProgressCase{"FromTheCursorCountsOnlyTheSpan", 500'000'000'000, 512'349'999'999, int64_t{1} << 40,
+                     "Searching: 12.3 of 599.5 GB (2%). Esc cancels."},
+        ProgressCase{"JustBegun", 0, 0, 64'000'000'000, "Searching: 0.0 of 64.0 GB (0%). Esc cancels."},
+        ProgressCase{"SmallFile", 0, 50'000'000, 100'000'000, "Searching: 0.1 of 0.1 GB (50%). Esc cancels."},
+        ProgressCase{"LargestFileNearItsEnd", 0, INT64_MAX - 1, INT64_MAX,
+                     "Searching: 9223372036.9 of 9223372036.9 GB (99%). Esc cancels."}),
+    [](const testing::TestParamInfo<ProgressCase>& info) { return std::string(info.param.name); });
