@@ -359,6 +359,7 @@ QWidget* ModalOpenedBy(QWidget& window, const std::function<void()>& action)
 
 TEST_F(MainWindow, ShortcutsWorkWhileAGridHasTheFocus)
 {
+    search::SetSearchDialogOwner(&form);
     form.show();
     QApplication::setActiveWindow(&form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -377,17 +378,16 @@ TEST_F(MainWindow, ShortcutsWorkWhileAGridHasTheFocus)
     QTest::keyClick(page->BinGrid, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(form.FilePages->count(), 1);
     // Find, Goto and Next reach their commands from the grid too.
-    search::CreateSearchDialogs(&form);
     TPageForm* remaining = form.activePage();
     ASSERT_NE(remaining, nullptr);
-    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_G, Qt::ControlModifier); }), GTForm);
-    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_F, Qt::ControlModifier); }), FindForm);
+    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_G, Qt::ControlModifier); }), &search::GTForm());
+    EXPECT_EQ(ModalOpenedBy(form, [&] { QTest::keyClick(remaining->BinGrid, Qt::Key_F, Qt::ControlModifier); }), &search::FindForm());
     const uint8_t sought = remaining->file->getByte(remaining->fileSize - 1);
     int64_t expected = remaining->cursorAddress + 1;
     while (remaining->file->getByte(expected) != sought)
         ++expected;
-    FindForm->HexEdit->setText(QString::number(sought, 16).rightJustified(2, QLatin1Char('0')));
-    ASSERT_TRUE(FindForm->SearchBtn->isEnabled());
+    search::FindForm().HexEdit->setText(QString::number(sought, 16).rightJustified(2, QLatin1Char('0')));
+    ASSERT_TRUE(search::FindForm().SearchBtn->isEnabled());
     QTest::keyClick(remaining->BinGrid, Qt::Key_F3);
     EXPECT_EQ(remaining->cursorAddress, expected);
     EXPECT_EQ(form.FilePages->count(), 1);
