@@ -124,13 +124,26 @@ int32_t File64::File64Imp::Checked(int count) { return count >= 0 && count <= Wi
 int32_t File64::File64Imp::refill(int64_t offset)
 {
     windowLength = 0;
-    if (library.seek(handle, offset, VX_SEEK_SET) != offset || offset < 0)
-        seekError();
+    const int32_t count = fetch(offset, window.get());
     windowStart = offset;
-    windowLength = Checked(library.read(handle, window.get(), WindowSize));
-    if (windowLength <= 0)
-        throw Error("file read error");
+    windowLength = count;
     return 0;
+}
+
+int32_t File64::File64Imp::fetch(int64_t offset, uint8_t* buffer)
+{
+    if (offset >= fileSize || library.seek(handle, offset, VX_SEEK_SET) != offset || offset < 0)
+        seekError();
+    const int32_t count = Checked(library.read(handle, buffer, WindowSize));
+    if (count <= 0)
+        throw Error("file read error");
+    return count;
+}
+
+int32_t File64::readAt(int64_t offset, uint8_t* buffer) const
+{
+    const int32_t count = imp->fetch(offset, buffer);
+    return static_cast<int32_t>(std::min<int64_t>(count, imp->size() - offset));
 }
 
 } // namespace util

@@ -97,6 +97,12 @@ public:
     // file that grew after it was opened may fill the window past it.
     WindowBytes window() const;
 
+    // Reads the bytes from offset on into buffer (room for WindowSize bytes) as a
+    // refill of the window would, with its checks and errors, but leaves the window
+    // as it is: for a reader with a larger buffer of its own. Returns how many bytes
+    // below size() arrived (at least 1).
+    int32_t readAt(int64_t offset, uint8_t* buffer) const;
+
 private:
     std::unique_ptr<File64Imp> imp;
 };
@@ -121,6 +127,10 @@ public:
             return static_cast<int32_t>(offset - windowStart);
         return refill(offset);
     }
+
+    // One read of up to WindowSize bytes at offset into buffer, every answer of the
+    // library checked: the count read (at least 1). Throws as locate does.
+    int32_t fetch(int64_t offset, uint8_t* buffer);
 
     int64_t size() const { return fileSize; }
     int64_t start() const { return windowStart; }

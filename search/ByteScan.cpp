@@ -203,23 +203,51 @@ size_t BytePattern::fallback(const uint8_t* data, size_t length, size_t from) co
 
 StreamScan::StreamScan(const BytePattern& scanned, size_t blockSize)
     : pattern(scanned), block(std::max({blockSize, scanned.size(), size_t(1)})),
-      reserve((scanned.size() + Alignment - 2) / Alignment * Alignment), buffer(reserve + block + Alignment),
-      aligned(buffer.data() + (Alignment - reinterpret_cast<uintptr_t>(buffer.data()) % Alignment) % Alignment)
+      reserve((scanned.size() + Alignment - 2) / Alignment * Alignment),
+      buffer(new uint8_t[reserve + block + Alignment]),
+      aligned(buffer.get() + (Alignment - reinterpret_cast<uintptr_t>(buffer.get()) % Alignment) % Alignment),
+      first(space())
 {
+}
+
+// Whenever no position is left, the bytes held wait before space(), out of the next block's way.
+void StreamScan::add(size_t count)
+{
+    held += std::min(count, block);
+    if (exhausted())
+        carry();
+}
+
+int64_t StreamScan::examine(int64_t positions)
+{
+    const size_t n = std::min<size_t>(positionsHeld() - std::min(done, positionsHeld()),
+                                      static_cast<size_t>(std::max<int64_t>(positions, 0)));
+    if (n > 0) {
+        const size_t hit = pattern.find(first + done, n + pattern.size() - 1);
+        if (hit != BytePattern::npos)
+            return examined() + static_cast<int64_t>(hit);
+        done += n;
+    }
+    if (exhausted())
+        carry();
+    return -1;
+}
+
+// The bytes after the last position examined (fewer than L) move to just before space().
+void StreamScan::carry()
+{
+    const size_t rest = held - std::min(done, held);
+    std::memmove(space() - rest, first + (held - rest), rest);
+    base += static_cast<int64_t>(held - rest);
+    first = space() - rest;
+    held = rest;
+    done = 0;
 }
 
 int64_t StreamScan::scan(size_t count)
 {
-    uint8_t* const first = space() - kept;
-    const size_t filled = kept + std::min(count, block);
-    const size_t hit = pattern.find(first, filled);
-    if (hit != BytePattern::npos)
-        return base + static_cast<int64_t>(hit);
-    const size_t carry = std::min(filled, pattern.size() > 0 ? pattern.size() - 1 : 0);
-    std::memmove(space() - carry, first + filled - carry, carry);
-    base += static_cast<int64_t>(filled - carry);
-    kept = carry;
-    return -1;
+    add(count);
+    return examine(INT64_MAX);
 }
 
 } // namespace search

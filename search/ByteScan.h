@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -71,9 +72,9 @@ private:
 };
 
 // Scans a stream of consecutive blocks: the caller reads each block into space()
-// and hands its length to scan(). The last L-1 bytes are carried to just before
-// space(), so a match that straddles two blocks is found, and found once; space()
-// stays where it is and is aligned for the reads. The block is at least the
+// and hands its length to add() (or scan()). The last L-1 bytes are carried to just
+// before space(), so a match that straddles two blocks is found, and found once;
+// space() stays where it is and is aligned for the reads. The block is at least the
 // pattern's length, which keeps the carry's cost linear.
 class StreamScan {
 public:
@@ -83,29 +84,45 @@ public:
     // The pattern must outlive the stream.
     StreamScan(const BytePattern& pattern, size_t blockSize);
 
+    // Where the next block goes; only while exhausted().
     uint8_t* space() { return aligned + reserve; }
     size_t spaceSize() const { return block; }
 
-    // Takes the count bytes just placed at space() (at most spaceSize()); returns
-    // the stream offset (from the first byte ever given) of the first match that
-    // ends in the bytes given so far, or -1.
+    // Takes the count bytes just placed at space() (at most spaceSize()).
+    void add(size_t count);
+
+    // Examines at most `positions` of the positions whose whole pattern lies in the
+    // bytes given: the stream offset of the first match there, or -1 (and then
+    // examined() has moved on by what was examined).
+    int64_t examine(int64_t positions);
+
+    // True when no position is left to examine before more bytes are added.
+    bool exhausted() const { return done >= positionsHeld(); }
+
+    // add() then examine() of everything: the first match that ends in the bytes
+    // given so far, or -1.
     int64_t scan(size_t count);
 
     // Bytes given so far.
-    int64_t streamed() const { return base + static_cast<int64_t>(kept); }
+    int64_t streamed() const { return base + static_cast<int64_t>(held); }
 
-    // After a scan without a match: every position before this stream offset was
-    // examined, and it is the next one to be (for progress and the pacer).
-    int64_t examined() const { return base; }
+    // Every position before this stream offset was examined and it is the next one
+    // to be (for progress and the pacer).
+    int64_t examined() const { return base + static_cast<int64_t>(done); }
 
 private:
+    size_t positionsHeld() const { return held >= pattern.size() ? held - pattern.size() + 1 : 0; }
+    void carry();
+
     const BytePattern& pattern;
     size_t block;
     size_t reserve; // room for the carry in front of space()
-    std::vector<uint8_t> buffer;
+    std::unique_ptr<uint8_t[]> buffer; // not cleared: only what the reads fill is touched
     uint8_t* aligned;
-    size_t kept = 0;  // carried bytes just before space()
-    int64_t base = 0; // stream offset of the first carried byte
+    uint8_t* first;   // the first byte held
+    size_t held = 0;  // bytes held from first
+    size_t done = 0;  // positions examined from first
+    int64_t base = 0; // stream offset of *first
 };
 
 } // namespace search

@@ -51,8 +51,13 @@ public:
     static inline SearchRun* running = nullptr;
 
 private:
+    // The engine asks every PacingStep positions, thousands of times a second on a
+    // fast disk; the window runs a few dozen times a second, by the clock.
     bool pace(int64_t position)
     {
+        if (clock.elapsed() < nextRunMs)
+            return true;
+        nextRunMs = clock.elapsed() + PaceIntervalMs;
         SearchPaceSeam(position);
         if (!gate.cancelled() && clock.elapsed() >= ProgressDelayMs)
             showProgress(position);
@@ -74,6 +79,7 @@ private:
     util::CursorSwapper cursor{Qt::WaitCursor};
     SearchGate gate;
     QElapsedTimer clock;
+    qint64 nextRunMs = 0;
     int64_t from = 0;
     bool progressShown = false;
     QString shownText;

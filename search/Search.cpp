@@ -1,35 +1,22 @@
 #include "search/Search.h"
 
+#include "search/ByteScan.h"
 #include "util/TextRules.h"
 
 #include <algorithm>
-#include <cstring>
-#include <string.h>
+#include <exception>
+#include <span>
 #include <vector>
 
 namespace search {
 
 namespace {
 
-// The plain comparison at one position, byte by byte through the paged file.
-bool MatchesAt(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t position)
-{
-    for (int64_t i = 0; i < length; ++i)
-        if (file.getByte(position + i) != pattern[i])
-            return false;
-    return true;
-}
+constexpr int64_t Window = util::File64::File64Imp::WindowSize;
 
-int64_t Found(const uint8_t* hit, const uint8_t* haystack, int64_t first)
-{
-    return first + (hit - haystack);
-}
-
-const uint8_t* Find(const uint8_t* haystack, int64_t haystackLength, const uint8_t* pattern, int64_t length)
-{
-    return static_cast<const uint8_t*>(
-        memmem(haystack, static_cast<size_t>(haystackLength), pattern, static_cast<size_t>(length)));
-}
+// The search reads whole windows into a block of its own; with the carry in front
+// of it the buffer stays under 1 MiB for any pattern up to a window long.
+constexpr int64_t SearchBlock = 14 * Window;
 
 // Lets the pacer run each time the search has examined another PacingStep positions.
 // Offsets may reach 2^63-1, so the distance to the next pacing point is a count of
@@ -55,85 +42,88 @@ private:
     const SearchPacer& pace;
 };
 
-// Patterns longer than a window never fit in one: compare position by position.
-int64_t SearchInPlace(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t j, int64_t last,
-                      Pacing& paced)
-{
-    while (j <= last) {
-        if (MatchesAt(file, pattern, length, j))
-            return j;
-        ++j;
-        if (!paced(1, j))
-            return SearchCancelled;
-    }
-    return -1;
-}
+// Fills the stream's block with reads through the paged file from `next` on, up to
+// the size it knows. A failed read ends the filling; its error waits in `failure`
+// until the positions before it have been examined, so a match there is still found
+// and the error rises where reading window by window would have raised it.
+class BlockFeed {
+public:
+    BlockFeed(const util::File64& file_, int64_t from) : file(file_), next(from) {}
 
-struct SeamStep {
-    int64_t match = -1;   // the match found, or -1
-    int64_t examined = 1; // positions examined
+    // False when nothing is left to read.
+    bool fill(StreamScan& stream)
+    {
+        if (failure)
+            std::rethrow_exception(failure);
+        if (next >= file.size())
+            return false;
+        // The first reads are short, so that a Next among dense matches reads little.
+        const size_t room = std::min(stream.spaceSize(), windows * static_cast<size_t>(Window));
+        windows = std::min<size_t>(2 * windows, stream.spaceSize() / Window);
+        size_t n = 0;
+        try {
+            while (n + Window <= room && next < file.size()) {
+                const int32_t count = file.readAt(next, stream.space() + n);
+                n += static_cast<size_t>(count);
+                next += count;
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        stream.add(n);
+        return true;
+    }
+
+private:
+    const util::File64& file;
+    int64_t next; // the offset of the next byte to read
+    size_t windows = 1; // windows the next fill reads at most
+    std::exception_ptr failure;
 };
 
-// Positions from j, whose match would straddle the window's end at end (end < size):
-// the window's last bytes and the next window's first ones, searched together.
-SeamStep SearchSeam(const util::File64& file, std::vector<uint8_t>& seam, const util::File64::WindowBytes& window,
-                    const uint8_t* pattern, int64_t length, int64_t j)
-{
-    const int64_t end = window.end();
-    const int64_t tail = end - j;
-    std::memcpy(seam.data(), window.at(j), static_cast<size_t>(tail));
-    const util::File64::WindowBytes next = file.cover(end);
-    const int64_t head = std::min<int64_t>(length - 1, next.end() - end);
-    std::memcpy(seam.data() + tail, next.at(end), static_cast<size_t>(head));
-    const int64_t seamLength = tail + head;
-    if (seamLength >= length) {
-        const uint8_t* hit = Find(seam.data(), seamLength, pattern, length);
-        return {hit ? Found(hit, seam.data(), j) : -1, seamLength - length + 1};
-    }
-    // A window shorter than the pattern (a short read): compare in place.
-    return {MatchesAt(file, pattern, length, j) ? j : -1, 1};
-}
+thread_local uint64_t lastWork = 0;
+
+// Keeps the scan's work for LastSearchWork however the search ends.
+struct WorkRecord {
+    const BytePattern& scan;
+    ~WorkRecord() { lastWork = scan.work(); }
+};
+
+int64_t BlockFor(int64_t length) { return std::max(SearchBlock, (length + Window - 1) / Window * Window); }
 
 } // namespace
+
+uint64_t LastSearchWork() { return lastWork; }
 
 int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t start,
                     const SearchPacer& pace)
 {
     if (length <= 0)
         return start;
-    // The size was taken at open: bytes the file gained later are not searched, and
-    // the window shows none of them.
+    // The size was taken at open: bytes the file gained later are not searched.
     const int64_t last = file.size() - length; // the last position where the whole pattern fits
-    int64_t j = std::max<int64_t>(start, 0);   // every position before j has been examined
+    const int64_t from = std::max<int64_t>(start, 0);
+    if (from > last)
+        return -1;
+    const BytePattern scan(std::span(pattern, static_cast<size_t>(length)));
+    const WorkRecord record{scan};
+    StreamScan stream(scan, static_cast<size_t>(BlockFor(length)));
+    BlockFeed feed(file, from);
     Pacing paced(pace);
-    if (length > util::File64::File64Imp::WindowSize)
-        return SearchInPlace(file, pattern, length, j, last, paced);
-
-    // The last length-1 bytes of one window followed by the first length-1 bytes of
-    // the next hold every position whose match would straddle the two.
-    std::vector<uint8_t> seam(static_cast<size_t>(2 * (length - 1)));
-
-    while (j <= last) {
-        const util::File64::WindowBytes window = file.cover(j);
-        int64_t examined;
-        if (window.end() - j >= length) {
-            // Positions whose whole pattern lies in the window, up to the next pacing point.
-            examined = std::min(window.end() - length - j + 1, paced.left);
-            const uint8_t* haystack = window.at(j);
-            if (const uint8_t* hit = Find(haystack, examined - 1 + length, pattern, length))
-                return Found(hit, haystack, j);
-        } else {
-            // window.end() < size here, as j <= last.
-            const SeamStep step = SearchSeam(file, seam, window, pattern, length, j);
-            if (step.match >= 0)
-                return step.match;
-            examined = step.examined;
+    for (;;) {
+        if (stream.exhausted()) {
+            if (!feed.fill(stream))
+                return -1;
+            continue;
         }
-        j += examined;
-        if (!paced(examined, j))
+        const int64_t before = stream.examined();
+        const int64_t hit = stream.examine(paced.left);
+        if (hit >= 0)
+            return from + hit;
+        // Stream offsets count from `from`, which is at most 2^63-1 minus what follows.
+        if (!paced(stream.examined() - before, from + stream.examined()))
             return SearchCancelled;
     }
-    return -1;
 }
 
 int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start, const SearchPacer& pace)

@@ -28,6 +28,10 @@ using SearchPacer = std::function<bool(int64_t position)>;
 int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start,
                    const SearchPacer& pace = {});
 
+// Work the last search on this thread did in its scan: bytes compared at candidates
+// plus bytes given to the linear fallback. For tests, which bound it by the input.
+uint64_t LastSearchWork();
+
 // The same search over an already converted pattern.
 int64_t SearchBytes(const util::File64& file, const uint8_t* pattern, int64_t length, int64_t start,
                     const SearchPacer& pace = {});

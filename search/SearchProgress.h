@@ -12,6 +12,9 @@ namespace search {
 // A search shows its progress once it has run this long.
 inline constexpr int ProgressDelayMs = 500;
 
+// How often a running search lets the window run (and its progress and Esc through).
+inline constexpr int PaceIntervalMs = 30;
+
 // How much of the span from `from` to the file's end lies before position, in whole percent.
 // Never 100 before the last position: doubles round a span near 2^63 up.
 inline int ProgressPercent(int64_t from, int64_t position, int64_t fileSize)
