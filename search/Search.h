@@ -23,8 +23,9 @@ using SearchPacer = std::function<bool(int64_t position)>;
 // The offset of the first match of the pattern text (HexTextToBytes) at or after
 // start, -1 when there is none (no wrap), SearchCancelled when the pacer stopped
 // it, and start itself for an empty pattern (nothing is read then). A negative
-// start searches from 0. Reads through the file's one window; errors of the
-// paged file pass through.
+// start searches from 0. Reads the paged file in blocks of whole windows of its own
+// (under 1 MiB, freed after), leaving the file's window where it was; errors of the
+// paged file pass through once the positions before them were examined.
 int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start,
                    const SearchPacer& pace = {});
 
