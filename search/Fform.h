@@ -1,7 +1,8 @@
 #pragma once
 
 // The find dialog: the pattern as hex or as text, each field following the
-// other, and where the search starts. One instance, FindForm, lives for the run.
+// other, and where the search starts. One instance, search::FindForm(), made at its
+// first use, lives for the run.
 
 #include <QColor>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #pragma once
 
 // The goto dialog: an address typed in hex or in decimal, each field following
-// the other. One instance, GTForm, lives for the run.
+// the other. One instance, search::GTForm(), made at its first use, lives for the run.
 
 #include <QColor>
 #include <QDialog>

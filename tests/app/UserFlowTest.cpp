@@ -34,7 +34,7 @@ class UserFlow : public testing::Test {
 protected:
     UserFlow()
     {
-        search::CreateSearchDialogs(&form);
+        search::SetSearchDialogOwner(&form);
         form.OpenDialog1 = [this] { return chosen; };
         form.resize(792, 666);
         form.show();
@@ -113,9 +113,9 @@ TEST_F(UserFlow, TheKeyboardStaysWithThePageThroughFindNextGotoAndTabs)
     // Find by its shortcut: the pattern typed into the hex field, then the Search button.
     bool typedInHex = false;
     WhileOpen([&] {
-        typedInHex = FindForm->focusWidget() == FindForm->HexEdit;
-        QTest::keyClicks(FindForm->HexEdit, QStringLiteral("de ad be ef"));
-        QTest::mouseClick(FindForm->SearchBtn, Qt::LeftButton);
+        typedInHex = search::FindForm().focusWidget() == search::FindForm().HexEdit;
+        QTest::keyClicks(search::FindForm().HexEdit, QStringLiteral("de ad be ef"));
+        QTest::mouseClick(search::FindForm().SearchBtn, Qt::LeftButton);
     });
     key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(typedInHex);
@@ -134,9 +134,9 @@ TEST_F(UserFlow, TheKeyboardStaysWithThePageThroughFindNextGotoAndTabs)
     // Goto by Ctrl+G: an address typed at once and Enter, then Right.
     bool typedInGoto = false;
     WhileOpen([&] {
-        typedInGoto = GTForm->focusWidget() == GTForm->HexEdit;
-        QTest::keyClicks(GTForm->HexEdit, QStringLiteral("800"));
-        QTest::keyClick(GTForm->HexEdit, Qt::Key_Return);
+        typedInGoto = search::GTForm().focusWidget() == search::GTForm().HexEdit;
+        QTest::keyClicks(search::GTForm().HexEdit, QStringLiteral("800"));
+        QTest::keyClick(search::GTForm().HexEdit, Qt::Key_Return);
     });
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_TRUE(typedInGoto);
@@ -146,7 +146,7 @@ TEST_F(UserFlow, TheKeyboardStaysWithThePageThroughFindNextGotoAndTabs)
     expectKeyed(page, 0x801);
 
     // The command bar's Goto button, then Cancel: the keyboard is still the page's.
-    WhileOpen([&] { QTest::mouseClick(GTForm->BitBtn2, Qt::LeftButton); });
+    WhileOpen([&] { QTest::mouseClick(search::GTForm().BitBtn2, Qt::LeftButton); });
     clickCommand(2, 2);
     expectKeyed(page, 0x801);
     activate();

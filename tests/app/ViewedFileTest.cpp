@@ -102,7 +102,7 @@ protected:
         : seam(util::MessageSeam{[this](const util::Message& m) { boxes.push_back(m.text.toStdString()); },
                                  [this] { ++beeps; }})
     {
-        search::CreateSearchDialogs(&form);
+        search::SetSearchDialogOwner(&form);
         form.Timer1->stop();
         form.Timer2->stop();
         form.OpenDialog1 = [this] { return QStringList{QString::fromStdString(path)}; };
@@ -141,9 +141,9 @@ protected:
     void find(const QString& hex, int startItem)
     {
         answerDialog([=] {
-            FindForm->HexEdit->setText(hex);
-            FindForm->StartPositionRG->setItemIndex(startItem);
-            FindForm->SearchBtn->click();
+            search::FindForm().HexEdit->setText(hex);
+            search::FindForm().StartPositionRG->setItemIndex(startItem);
+            search::FindForm().SearchBtn->click();
         });
         command(2, 0);
     }
@@ -151,8 +151,8 @@ protected:
     void gotoAddress(const QString& hex)
     {
         answerDialog([=] {
-            GTForm->HexEdit->setText(hex);
-            GTForm->BitBtn1->click();
+            search::GTForm().HexEdit->setText(hex);
+            search::GTForm().BitBtn1->click();
         });
         command(2, 2);
     }
