@@ -1,21 +1,19 @@
 #include "search/Fform.h"
 
 #include "search/FieldColour.h"
+#include "search/PatternField.h"
 #include "search/PatternText.h"
 #include "search/RadioGroup.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
-#include <QValidator>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -27,35 +25,6 @@ constexpr int ButtonWidth = 75;
 // as text; the text field also holds whatever the hex field can stand for.
 constexpr int MaxHexChars = 3 * 65536;
 constexpr int MaxTextChars = MaxHexChars / 2;
-
-// Refuses an edit that would make the field longer than its limit, so that the text
-// stays as it was (a field would otherwise cut a long paste silently), and says so.
-class LengthLimit : public QValidator {
-public:
-    LengthLimit(int limit_, std::function<void()> refused_, QObject* parent)
-        : QValidator(parent), limit(limit_), refused(std::move(refused_))
-    {
-    }
-
-    State validate(QString& input, int&) const override
-    {
-        if (input.size() <= limit)
-            return Acceptable;
-        refused();
-        return Invalid;
-    }
-
-private:
-    int limit;
-    std::function<void()> refused;
-};
-
-// One character past the limit reaches the validator, which refuses it.
-void Limit(QLineEdit* field, int chars, std::function<void()> refused)
-{
-    field->setMaxLength(chars + 1);
-    field->setValidator(new LengthLimit(chars, std::move(refused), field));
-}
 
 QIcon MagnifierIcon()
 {
@@ -81,12 +50,13 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     setFont(QFont("Tahoma", 8));
 
     // Children are made in tab order.
-    HexEdit = new QLineEdit(this);
-    TextEdit = new QLineEdit(this);
-    Limit(HexEdit, MaxHexChars, [this] {
+    HexEdit = new PatternField(this);
+    TextEdit = new PatternField(this);
+    // An edit past a limit leaves the text as it was; the line below the fields says why.
+    HexEdit->setLimit(MaxHexChars, [this] {
         showLimitNote(QStringLiteral("The Hex field takes at most %1 characters; that input was not taken.").arg(MaxHexChars));
     });
-    Limit(TextEdit, MaxTextChars, [this] {
+    TextEdit->setLimit(MaxTextChars, [this] {
         showLimitNote(QStringLiteral("The Text field takes at most %1 characters; that input was not taken.").arg(MaxTextChars));
     });
     SearchBtn = new QPushButton(MagnifierIcon(), "Search", this);
@@ -120,8 +90,8 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     setMinimumSize(300, 186);
     setMaximumHeight(186);
 
-    // Long patterns stay quick to edit: their characters need no shaping.
-    for (QLineEdit* field : {HexEdit, TextEdit}) {
+    // Long patterns stay quick to draw: their characters need no shaping.
+    for (PatternField* field : {HexEdit, TextEdit}) {
         QFont quick = field->font();
         quick.setStyleStrategy(QFont::PreferNoShaping);
         field->setFont(quick);
@@ -129,11 +99,11 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     SetTextColour(HexEdit, WindowTextColour());
     SetTextColour(TextEdit, WindowTextColour());
 
-    connect(HexEdit, &QLineEdit::textChanged, this, &TFindForm::HexStringChange);
-    connect(TextEdit, &QLineEdit::textChanged, this, &TFindForm::TextChanged);
+    connect(HexEdit, &PatternField::textChanged, this, &TFindForm::HexStringChange);
+    connect(TextEdit, &PatternField::textChanged, this, &TFindForm::TextChanged);
     // The dialog opens in the field last typed in; an edit that was taken clears the note.
-    for (QLineEdit* field : {HexEdit, TextEdit})
-        connect(field, &QLineEdit::textEdited, this, [this, field] {
+    for (PatternField* field : {HexEdit, TextEdit})
+        connect(field, &PatternField::textEdited, this, [this, field] {
             lastTyped = field;
             LimitNote->hide();
         });
@@ -197,7 +167,7 @@ void TFindForm::showLimitNote(const QString& text)
 void TFindForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QLineEdit* field = lastTyped ? lastTyped : HexEdit;
+    PatternField* field = lastTyped ? lastTyped : HexEdit;
     field->setFocus();
     field->selectAll();
 }

@@ -8,7 +8,7 @@
 #include <QDialog>
 
 class QLabel;
-class QLineEdit;
+class PatternField;
 class QPushButton;
 class RadioGroup;
 
@@ -20,8 +20,8 @@ public:
 
     QLabel* Label1;
     QLabel* Label2;
-    QLineEdit* HexEdit;
-    QLineEdit* TextEdit;
+    PatternField* HexEdit;
+    PatternField* TextEdit;
     QPushButton* SearchBtn;
     QPushButton* CancelBtn;
     // Says why an input past a field's limit was not taken; hidden otherwise.
@@ -50,6 +50,6 @@ private:
     void showValidity(bool valid);
     void showLimitNote(const QString& text);
 
-    QLineEdit* lastTyped = nullptr;
+    PatternField* lastTyped = nullptr;
 };
 

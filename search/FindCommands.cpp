@@ -4,6 +4,7 @@
 #include "search/GotoAddress.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
+#include "search/PatternField.h"
 #include "search/PatternText.h"
 #include "search/RadioGroup.h"
 #include "search/SearchGate.h"
@@ -14,7 +15,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 

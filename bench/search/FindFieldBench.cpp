@@ -3,10 +3,10 @@
 
 #include "Summary.h"
 #include "search/Fform.h"
+#include "search/PatternField.h"
 #include "viewer/BenchWindow.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTest>
 
 #include <algorithm>

@@ -9,6 +9,7 @@
 #include "page/Page_form.h"
 #include "search/FindCommands.h"
 #include "search/Fform.h"
+#include "search/PatternField.h"
 #include "search/Gotoform.h"
 #include "support/TempFiles.h"
 #include "support/Wait.h"

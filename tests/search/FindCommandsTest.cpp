@@ -7,6 +7,7 @@
 #include "search/FindCommands.h"
 #include "search/SearchProgress.h"
 #include "search/Fform.h"
+#include "search/PatternField.h"
 #include "search/Gotoform.h"
 #include "search/RadioGroup.h"
 #include "support/TempFiles.h"

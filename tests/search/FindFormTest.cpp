@@ -2,6 +2,7 @@
 // judging of the hex text, and the keys that must not close it.
 
 #include "search/Fform.h"
+#include "search/PatternField.h"
 #include "search/RadioGroup.h"
 #include "Shots.h"
 #include "Typing.h"
@@ -50,7 +51,7 @@ class FindFormFollowing : public FindFormTest, public ::testing::WithParamInterf
 TEST_P(FindFormFollowing, ShowsTheSameBytesInBothFields)
 {
     for (const Step& step : GetParam().steps) {
-        QLineEdit* edit = step.field == Step::Hex ? form.HexEdit : form.TextEdit;
+        PatternField* edit = step.field == Step::Hex ? form.HexEdit : form.TextEdit;
         if (step.typed)
             Type(edit, QString::fromUtf16(step.typed));
         else
@@ -163,7 +164,7 @@ QString SpacedHex(int bytes)
     return hex;
 }
 
-void Paste(QLineEdit* edit, const QString& text)
+void Paste(PatternField* edit, const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
     edit->setFocus();

@@ -2,11 +2,13 @@
 
 // Key presses into a text field, as the user makes them.
 
-#include <QLineEdit>
 #include <QTest>
+#include <QLineEdit>
+#include <QWidget>
 
 // Types the text at the end of the field, one key press per character.
-inline void Type(QLineEdit* edit, const QString& text)
+template <class Field>
+void Type(Field* edit, const QString& text)
 {
     edit->setFocus();
     edit->end(false);
@@ -15,11 +17,12 @@ inline void Type(QLineEdit* edit, const QString& text)
 }
 
 // Selects the whole text and deletes it.
-inline void Clear(QLineEdit* edit)
+template <class Field>
+void Clear(Field* edit)
 {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
 }
 
-inline QColor TextColour(const QLineEdit* edit) { return edit->palette().color(QPalette::Text); }
+inline QColor TextColour(const QWidget* edit) { return edit->palette().color(QPalette::Text); }
