@@ -52,6 +52,8 @@ public:
     virtual void fetch(const DownloadRequest& request, QIODevice& target, Done done) = 0;
     // Stops the running fetch; its done is never called.
     virtual void cancel() = 0;
+    // Where the last finished fetch's body came from, redirects followed; empty when unknown.
+    virtual std::string finalAddress() const { return {}; }
 };
 
 // The embedded view that shows the banner.

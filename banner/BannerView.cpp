@@ -1,12 +1,10 @@
 #include "banner/BannerView.h"
 
-#include "banner/HttpDownloader.h"
+#include "banner/NetworkModule.h"
 #include "util/Shell.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-#include <QNetworkReply>
 #include <QTextDocument>
 
 namespace banner {
@@ -46,7 +44,7 @@ QImage DecodePicture(const QUrl& address, PixelBudget& budget)
 
 } // namespace
 
-BannerView::BannerView(QWidget* parent) : QTextBrowser(parent)
+BannerView::BannerView(QWidget* parent) : QTextBrowser(parent), fetcher(ModuleDownloader())
 {
     setObjectName(QStringLiteral("Browser1"));
     setFixedHeight(StripHeight);
@@ -60,32 +58,24 @@ BannerView::~BannerView() { abortNavigation(); }
 
 void BannerView::abortNavigation()
 {
-    if (QNetworkReply* r = pending.data()) {
-        pending = nullptr;
-        r->disconnect(this);
-        r->abort();
-        r->deleteLater();
+    if (pending) {
+        pending = false;
+        fetcher->cancel();
     }
 }
 
 void BannerView::navigate(const std::string& address)
 {
     abortNavigation();
-    QNetworkReply* r = GetWithDeadline(manager, QUrl(QString::fromStdString(address)), NavigateLimit);
-    pending = r;
-
-    connect(r, &QNetworkReply::downloadProgress, this, [r](qint64 received, qint64) {
-        if (received > MaxPageBytes)
-            r->abort();
-    });
-    connect(r, &QNetworkReply::finished, this, [this, r] {
-        r->deleteLater();
-        if (pending != r)
-            return;
-        pending = nullptr;
-        const bool ok = Succeeded(*r) && r->bytesAvailable() <= MaxPageBytes &&
-                        displayPage(r->read(MaxPageBytes + 1), r->url());
-        emit navigationFinished(ok);
+    page.close();
+    page.setData(QByteArray());
+    page.open(QIODevice::ReadWrite);
+    pending = true;
+    fetcher->fetch({address, NavigateLimit, MaxPageBytes}, page, [this](bool ok) {
+        pending = false;
+        const QByteArray bytes = page.data();
+        const bool shown = ok && displayPage(bytes, QUrl::fromEncoded(QByteArray::fromStdString(fetcher->finalAddress())));
+        emit navigationFinished(shown);
     });
 }
 

@@ -8,14 +8,12 @@
 #include "banner/BannerContent.h"
 #include "banner/BannerSeams.h"
 
-#include <QNetworkAccessManager>
-#include <QPointer>
+#include <QBuffer>
 #include <QTextBrowser>
 #include <QUrl>
 
 #include <chrono>
-
-class QNetworkReply;
+#include <memory>
 
 namespace banner {
 
@@ -32,7 +30,7 @@ public:
     void navigate(const std::string& address) override;
     void loadHtml(const QByteArray& bytes) override;
 
-    bool navigating() const { return !pending.isNull(); }
+    bool navigating() const { return pending; }
 
     // Pictures inside the page (data: addresses) within the page's pixel budget, a
     // blank pixel for any other picture, an empty text for anything else: never a
@@ -49,8 +47,9 @@ private:
     bool displayPage(const QByteArray& bytes, const QUrl& base);
     void openLink(const QUrl& link);
 
-    QNetworkAccessManager manager;
-    QPointer<QNetworkReply> pending;
+    std::unique_ptr<Downloader> fetcher; // through the network module, loaded at the first navigation
+    QBuffer page;                        // the navigation's answer as it arrives
+    bool pending = false;
     QUrl base;
     PixelBudget pixels;
 };

@@ -1,13 +1,13 @@
 #include "banner/DefaultSeams.h"
 
-#include "banner/HttpDownloader.h"
+#include "banner/NetworkModule.h"
 
 namespace banner {
 
 Seams DefaultSeams()
 {
     Seams seams;
-    seams.downloader = std::make_unique<HttpDownloader>();
+    seams.downloader = ModuleDownloader();
     return seams;
 }
 

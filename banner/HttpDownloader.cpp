@@ -75,6 +75,7 @@ void HttpDownloader::fetch(const DownloadRequest& request, QIODevice& target, Do
             reply = nullptr;
         if (transfer == state)
             transfer.reset();
+        lastAddress = r->url().toEncoded().toStdString();
         const bool ok = !state->failed && Succeeded(*r);
         Done notify = std::move(state->done);
         notify(ok);

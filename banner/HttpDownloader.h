@@ -1,7 +1,8 @@
 #pragma once
 
 // The network behind the banner's downloads: one transfer at a time, asynchronous,
-// with a time limit on the whole transfer and a size limit on the body.
+// with a time limit on the whole transfer and a size limit on the body. Built into
+// the network module only (banner/NetworkModule.h).
 
 #include "banner/BannerSeams.h"
 
@@ -29,12 +30,14 @@ public:
 
     void fetch(const DownloadRequest& request, QIODevice& target, Done done) override;
     void cancel() override;
+    std::string finalAddress() const override { return lastAddress; }
 
 private:
     struct Transfer;
     QNetworkAccessManager manager;
     QPointer<QNetworkReply> reply;
     std::shared_ptr<Transfer> transfer;
+    std::string lastAddress;
 };
 
 } // namespace banner

@@ -2,7 +2,7 @@
 #include "banner/BannerPane.h"
 #include "banner/Cryptapi.h"
 #include "banner/DefaultSeams.h"
-#include "banner/HttpDownloader.h"
+#include "banner/NetworkModule.h"
 #include "support/TempFiles.h"
 #include "support/Wait.h"
 
@@ -101,12 +101,12 @@ TEST_P(HttpDownloaderTest, ReportsWhetherTheWholeBodyArrivedInTime)
     const FetchCase& c = GetParam();
     LocalHttpServer server;
     server.set("/x", c.response);
-    HttpDownloader downloader;
+    const std::unique_ptr<Downloader> downloader = ModuleDownloader();
     QBuffer target;
     target.open(QIODevice::ReadWrite);
     std::optional<bool> result;
     int calls = 0;
-    downloader.fetch({server.url("/x"), std::chrono::milliseconds(400), c.maxBytes}, target, [&](bool ok) {
+    downloader->fetch({server.url("/x"), std::chrono::milliseconds(400), c.maxBytes}, target, [&](bool ok) {
         result = ok;
         ++calls;
     });
@@ -132,13 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HttpDownloader, RefusedConnectionAndCancelledFetchEndAsExpected)
 {
-    HttpDownloader downloader;
+    const std::unique_ptr<Downloader> downloader = ModuleDownloader();
     QBuffer target;
     target.open(QIODevice::ReadWrite);
 
     // Port 1 on loopback has no listener.
     std::optional<bool> refused;
-    downloader.fetch({"http://127.0.0.1:1/x", std::chrono::milliseconds(2000), 100}, target,
+    downloader->fetch({"http://127.0.0.1:1/x", std::chrono::milliseconds(2000), 100}, target,
                      [&](bool ok) { refused = ok; });
     ASSERT_TRUE(WaitUntil([&] { return refused.has_value(); }));
     EXPECT_FALSE(*refused);
@@ -146,11 +146,76 @@ TEST(HttpDownloader, RefusedConnectionAndCancelledFetchEndAsExpected)
     LocalHttpServer server;
     server.set("/slow", {200, {}, "text/plain", true});
     bool called = false;
-    downloader.fetch({server.url("/slow"), std::chrono::milliseconds(300), 100}, target, [&](bool) { called = true; });
+    downloader->fetch({server.url("/slow"), std::chrono::milliseconds(300), 100}, target, [&](bool) { called = true; });
     ASSERT_TRUE(WaitUntil([&] { return server.hits("/slow") == 1; }));
-    downloader.cancel();
+    downloader->cancel();
     RunEventsFor(std::chrono::milliseconds(600));
     EXPECT_FALSE(called) << "a cancelled fetch reports nothing";
+}
+
+// A network module that cannot be loaded, or is no network module: every fetch fails,
+// later and once, as a failed transfer does, and cancelling one still silences it.
+struct BrokenModule {
+    const char* name;
+    std::string (*path)(const TempDir& scratch);
+};
+
+void PrintTo(const BrokenModule& c, std::ostream* os) { *os << c.name; }
+
+class BrokenNetworkModule : public ::testing::TestWithParam<BrokenModule> {};
+
+TEST_P(BrokenNetworkModule, MakesEveryFetchFailLaterAndOnce)
+{
+    TempDir temp;
+    const std::string path = GetParam().path(temp);
+    const std::unique_ptr<Downloader> downloader = ModuleDownloader(path);
+    QBuffer target;
+    target.open(QIODevice::ReadWrite);
+    std::vector<bool> results;
+    downloader->fetch({"http://127.0.0.1:1/x", std::chrono::milliseconds(2000), 100}, target,
+                      [&](bool ok) { results.push_back(ok); });
+    EXPECT_TRUE(results.empty()) << "the outcome comes later, from the event loop";
+    ASSERT_TRUE(WaitUntil([&] { return !results.empty(); }));
+    RunEventsFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(results, std::vector<bool>{false});
+
+    downloader->fetch({"http://127.0.0.1:1/x", std::chrono::milliseconds(2000), 100}, target,
+                      [&](bool ok) { results.push_back(ok); });
+    downloader->cancel();
+    RunEventsFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(results.size(), 1u) << "a cancelled fetch reports nothing";
+    EXPECT_EQ(target.size(), 0);
+}
+
+std::string ProgramFolder()
+{
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, BrokenNetworkModule,
+    ::testing::Values(BrokenModule{"Missing", [](const TempDir& scratch) { return scratch.file(NetworkModuleName); }},
+                      BrokenModule{"NotALibrary",
+                                   [](const TempDir& scratch) {
+                                       return scratch.write(NetworkModuleName, {'n', 'o', 't', ' ', 'E', 'L', 'F'});
+                                   }},
+                      // The block I/O library beside the program loads, but has no downloader.
+                      BrokenModule{"WithoutTheEntry", [](const TempDir&) { return ProgramFolder() + "/libzere100.so"; }}),
+    [](const ::testing::TestParamInfo<BrokenModule>& p) { return std::string(p.param.name); });
+
+// The banner pane over a module that does not load: its list stays as it was and no
+// temporary file is left behind.
+TEST_F(BannerDownloadTest, AMissingNetworkModuleIsAFailedDownload)
+{
+    Seams seams;
+    seams.downloader = ModuleDownloader(temp.path() + "/missing/" + NetworkModuleName);
+    seams.tempFolder = QString::fromStdString(temp.path());
+    pane = std::make_unique<BannerPane>(std::move(seams), nullptr);
+    ASSERT_TRUE(pane->downloadBannerList());
+    EXPECT_TRUE(pane->downloading()) << "the download must not block its caller";
+    ASSERT_TRUE(WaitUntil([&] { return !pane->downloading(); }));
+    EXPECT_TRUE(pane->bannerList().empty());
+    EXPECT_TRUE(folderEmpty());
 }
 
 } // namespace
