@@ -72,6 +72,11 @@ int CategoryButtons::image(int category, int item) const
     return categories[static_cast<size_t>(category)].buttons[static_cast<size_t>(item)].image;
 }
 
+QPixmap CategoryButtons::picture(int index) const
+{
+    return index >= 0 && index < static_cast<int>(images.size()) ? images[static_cast<size_t>(index)] : QPixmap();
+}
+
 bool CategoryButtons::collapsed(int category) const { return categories[static_cast<size_t>(category)].collapsed; }
 
 void CategoryButtons::setCollapsed(int category, bool value)
@@ -82,6 +87,7 @@ void CategoryButtons::setCollapsed(int category, bool value)
 
 QRect CategoryButtons::buttonRect(int category, int item) const
 {
+    ensureLayout();
     const Category& c = categories[static_cast<size_t>(category)];
     if (c.collapsed)
         return {};
@@ -90,6 +96,7 @@ QRect CategoryButtons::buttonRect(int category, int item) const
 
 QRect CategoryButtons::markRect(int category) const
 {
+    ensureLayout();
     const QRect header = categories[static_cast<size_t>(category)].header;
     return QRect(header.left() + 2, header.top() + (header.height() - MarkSize) / 2, MarkSize, MarkSize)
         .translated(0, -verticalScrollBar()->value());
@@ -99,6 +106,20 @@ QRect CategoryButtons::markRect(int category) const
 // The scroll bar takes room only when the blocks do not fit without it.
 void CategoryButtons::relayout()
 {
+    layoutDue = true;
+    if (isVisible())
+        layOut();
+}
+
+void CategoryButtons::ensureLayout() const
+{
+    if (layoutDue)
+        const_cast<CategoryButtons*>(this)->layOut();
+}
+
+void CategoryButtons::layOut()
+{
+    layoutDue = false;
     const int full = width() - 2 * Margin;
     if (flow(full) > height())
         flow(full - verticalScrollBar()->sizeHint().width());
@@ -147,6 +168,7 @@ QPoint CategoryButtons::contentPoint(QPoint viewportPoint) const
 
 CategoryButtons::Hit CategoryButtons::hitAt(QPoint viewportPoint) const
 {
+    ensureLayout();
     const QPoint p = contentPoint(viewportPoint);
     for (size_t c = 0; c < categories.size(); ++c) {
         const Category& category = categories[c];
@@ -164,7 +186,7 @@ CategoryButtons::Hit CategoryButtons::hitAt(QPoint viewportPoint) const
 void CategoryButtons::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    relayout();
+    layOut();
 }
 
 bool CategoryButtons::viewportEvent(QEvent* event)
@@ -183,6 +205,7 @@ bool CategoryButtons::viewportEvent(QEvent* event)
 
 void CategoryButtons::paintEvent(QPaintEvent*)
 {
+    ensureLayout();
     QPainter painter(viewport());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(0, -verticalScrollBar()->value());

@@ -32,6 +32,8 @@ public:
     QString caption(int category, int item) const;
     QString hint(int category, int item) const;
     int image(int category, int item) const;
+    // Picture number index as the buttons draw it; null when there is none.
+    QPixmap picture(int index) const;
     bool collapsed(int category) const;
     void setCollapsed(int category, bool collapsed);
     // In viewport coordinates; empty while the category is collapsed.
@@ -70,7 +72,11 @@ private:
     };
     using Hit = std::pair<int, int>; // category, item; item -1 is the header
 
+    // Lays the blocks out again, at once while shown, else at the first need: a hidden
+    // bar measures no text (its fonts may not be ready yet).
     void relayout();
+    void ensureLayout() const;
+    void layOut();
     // Places the blocks within the given width; returns the height they need.
     int flow(int available);
     Hit hitAt(QPoint viewportPoint) const;
@@ -79,6 +85,7 @@ private:
     std::vector<QPixmap> images;
     std::vector<Category> categories;
     int contentHeight = 0;
+    bool layoutDue = true;
     Hit selected{-1, -1};
     Hit hot{-1, -1};
     Hit pressed{-1, -1};

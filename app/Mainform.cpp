@@ -22,12 +22,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPrinter>
+#include <QResource>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -66,14 +66,18 @@ const CategoryInfo Categories[] = {
 constexpr int ImageCount = 11;
 constexpr const char* StatusNotice = "Read-only viewer";
 
+// Drawn from app/images/*.svg beforehand (scripts/render-command-images) at the size
+// the bar shows them, as the bare pixels: start-up needs no SVG renderer and no decoder
+// (whose first use looks through every image plugin).
 QPixmap CommandImage(int index)
 {
-    QPixmap pixmap(CategoryButtons::ImageSize, CategoryButtons::ImageSize);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer svg(QStringLiteral(":/commands/%1.svg").arg(index));
-    QPainter painter(&pixmap);
-    svg.render(&painter);
-    return pixmap;
+    constexpr int Side = CategoryButtons::ImageSize;
+    const QByteArray pixels = QResource(QStringLiteral(":/commands/%1.argb").arg(index)).uncompressedData();
+    if (pixels.size() != Side * Side * 4)
+        throw util::Error("command picture " + std::to_string(index) + " is missing or not of its size");
+    return QPixmap::fromImage(
+        QImage(reinterpret_cast<const uchar*>(pixels.constData()), Side, Side, Side * 4, QImage::Format_ARGB32_Premultiplied)
+            .copy());
 }
 
 QString BaseName(const QString& path) { return QFileInfo(path).fileName(); }
@@ -140,7 +144,7 @@ void TBEForm::buildPanels()
     auto* restLayout = new QVBoxLayout(rest);
     restLayout->setContentsMargins(0, 0, 0, 0);
     restLayout->setSpacing(0);
-    Browser1 = new banner::BannerView(rest);
+    Browser1 = new banner::BannerStrip(rest);
     restLayout->addWidget(Browser1);
     FilePages = new QTabWidget(rest);
     FilePages->setDocumentMode(true);

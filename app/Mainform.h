@@ -2,7 +2,7 @@
 
 // The main window: command bar, banner strip, one tab per open file, status bar.
 
-#include "banner/BannerView.h"
+#include "banner/BannerStrip.h"
 #include "file/FileIdentity.h"
 #include "search/SearchHost.h"
 
@@ -57,7 +57,7 @@ public:
 
     CategoryButtons* CategoryButtons1 = nullptr;
     QSplitter* Splitter1 = nullptr;
-    banner::BannerView* Browser1 = nullptr;
+    banner::BannerStrip* Browser1 = nullptr; // its view is made by the first banner page
     QTabWidget* FilePages = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};

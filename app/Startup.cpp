@@ -7,11 +7,6 @@
 #include "util/Product.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontInfo>
-
-#include <thread>
 
 namespace {
 
@@ -26,30 +21,15 @@ private:
     }};
 };
 
-// Fills the font database from the system's font configuration on a thread of its
-// own while the main window is built (the database is thread-safe), and finds the
-// face that stands in for the window's font. Whoever needs a font first waits for it.
-class FontWarmUp : public QObject {
-public:
-    FontWarmUp() : worker([] {
-        QFontDatabase::families();
-        QFontInfo(QFont(QStringLiteral("Tahoma"), 8)).family();
-    }) {}
-    ~FontWarmUp() override { worker.join(); }
-
-private:
-    std::thread worker;
-};
-
 } // namespace
 
 std::unique_ptr<TBEForm> StartByteloom()
 {
     // The block I/O library was loaded before main, with the paged file's globals.
-    auto fonts = std::make_unique<FontWarmUp>();
+    // The font database fills at the first text measured, on this thread: filling it
+    // on another one, early or late, made the first paint later, not sooner.
     QApplication::setApplicationName(QString::fromLatin1(util::ProductTitle));
     auto form = std::make_unique<TBEForm>();
-    fonts.release()->setParent(form.get());
     new LoadFailureBoxes(form.get());
     // The goto and find dialogs live for the whole run from their first use, owned by
     // the main window.

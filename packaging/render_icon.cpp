@@ -1,5 +1,8 @@
-// Build tool: renders the product picture into a square PNG of the given size.
-// Usage: byteloom_render_icon PICTURE.svg SIZE OUT.png
+// Build tool: renders a picture into a square PNG of the given size, or, for an OUT
+// ending in .argb, into the bare premultiplied 32-bit pixels as the program holds
+// them in memory (rows top down, no header), which it can show without decoding.
+// Usage: byteloom_render_icon PICTURE.svg SIZE OUT.png|OUT.argb
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -29,7 +32,17 @@ int main(int argc, char** argv)
     painter.setRenderHint(QPainter::TextAntialiasing);
     svg.render(&painter);
     painter.end();
-    if (!image.save(QString::fromLocal8Bit(argv[3]), "PNG")) {
+    const QString out = QString::fromLocal8Bit(argv[3]);
+    if (out.endsWith(QLatin1String(".argb"))) {
+        QFile file(out);
+        const auto bytes = static_cast<qint64>(image.sizeInBytes());
+        if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes) {
+            std::fprintf(stderr, "cannot write %s\n", argv[3]);
+            return 1;
+        }
+        return 0;
+    }
+    if (!image.save(out, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", argv[3]);
         return 1;
     }

@@ -14,14 +14,17 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QLabel>
 #include <QLayout>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QStatusBar>
+#include <QSvgRenderer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -167,6 +170,32 @@ TEST_F(MainWindow, CommandBarHasFourCategoriesOfButtonsWithHintsAndImages)
         EXPECT_EQ(bar.hint(b.category, b.item), b.hint);
         EXPECT_EQ(bar.image(b.category, b.item), b.image);
     }
+}
+
+// The bar's pictures are the drawings in app/images, drawn beforehand at the size a
+// button shows them; a drawing changed without drawing its picture again fails here.
+TEST_F(MainWindow, CommandPicturesAreTheirDrawingsAtTheSizeShown)
+{
+    const QDir drawings(QStringLiteral(COMMAND_DRAWINGS));
+    for (int i = 0; i < 11; ++i) {
+        const QStringList svg = drawings.entryList({QString::number(i) + QStringLiteral("-*.svg")});
+        ASSERT_EQ(svg.size(), 1) << i;
+        SCOPED_TRACE(svg[0].toStdString());
+        const QPixmap picture = form.CategoryButtons1->picture(i);
+        ASSERT_EQ(picture.size(), QSize(CategoryButtons::ImageSize, CategoryButtons::ImageSize));
+        QImage drawn(picture.size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        QSvgRenderer renderer(drawings.filePath(svg[0]));
+        ASSERT_TRUE(renderer.isValid());
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        renderer.render(&painter);
+        painter.end();
+        EXPECT_EQ(picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn)
+            << "draw it again with scripts/render-command-images";
+    }
+    EXPECT_TRUE(form.CategoryButtons1->picture(11).isNull());
 }
 
 TEST_F(MainWindow, ClickingOpenRunsTheDialogAndCollapsingHidesButtons)

@@ -1,6 +1,7 @@
 #include "LocalHttpServer.h"
 #include "banner/BannerList.h"
 #include "banner/BannerPane.h"
+#include "banner/BannerStrip.h"
 #include "banner/BannerView.h"
 #include "banner/DefaultSeams.h"
 #include "util/Shell.h"
@@ -10,6 +11,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QLayout>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -165,6 +167,29 @@ TEST(BannerStrip, ShowsAnItemDownloadedFromALocalServer)
     EXPECT_TRUE(painted) << "the item's table colour is on screen";
     if (const QByteArray out = qgetenv("BANNER_SHOT"); !out.isEmpty())
         shot.save(QString::fromLocal8Bit(out));
+}
+
+// The main window's strip: drawn as an empty view from the first paint, so nothing
+// moves or changes when the first page makes the real one inside it.
+TEST(BannerStrip, LooksLikeAnEmptyViewUntilTheFirstPageMakesOne)
+{
+    BannerStrip strip;
+    strip.resize(600, 300);
+    EXPECT_EQ(strip.height(), BannerView::StripHeight);
+    EXPECT_EQ(strip.view(), nullptr);
+    BannerView empty;
+    empty.resize(strip.size());
+    EXPECT_EQ(strip.grab().toImage(), empty.grab().toImage());
+
+    strip.loadHtml("<p>first page</p>");
+    ASSERT_NE(strip.view(), nullptr);
+    BannerView* made = strip.view();
+    EXPECT_EQ(made->toPlainText().trimmed(), "first page");
+    strip.navigate("http://127.0.0.1:1/none");
+    EXPECT_EQ(strip.view(), made) << "one view for the strip's life";
+    strip.layout()->activate();
+    EXPECT_EQ(made->geometry(), strip.rect());
+    EXPECT_EQ(strip.height(), BannerView::StripHeight);
 }
 
 } // namespace

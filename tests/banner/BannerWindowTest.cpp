@@ -1,5 +1,6 @@
 #include "LocalHttpServer.h"
 #include "app/Mainform.h"
+#include "banner/BannerView.h"
 #include "banner/Cryptapi.h"
 #include "banner/DefaultSeams.h"
 #include "support/TempFiles.h"
@@ -42,16 +43,18 @@ TEST(BannerWindow, StartsWithoutWaitingThenShowsItemsFromTheServer)
 
     TBEForm form;
     EXPECT_EQ(server.hits("/list.txt"), 0) << "the window is made before the list arrives";
-    EXPECT_TRUE(form.Browser1->toPlainText().isEmpty());
+    EXPECT_EQ(form.Browser1->view(), nullptr) << "the first page makes the view";
     form.show();
 
-    ASSERT_TRUE(WaitUntil([&] { return form.Browser1->toPlainText().contains("Welcome"); }));
+    const auto text = [&] { return form.Browser1->view() ? form.Browser1->view()->toPlainText() : QString(); };
+    ASSERT_TRUE(WaitUntil([&] { return text().contains("Welcome"); }));
     EXPECT_EQ(server.hits("/zero.html"), 1);
     EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
 
     form.showBannerItem(3);
-    EXPECT_TRUE(form.Browser1->toPlainText().contains("Ctrl+G jumps")) << form.Browser1->toPlainText().toStdString();
+    EXPECT_TRUE(text().contains("Ctrl+G jumps")) << text().toStdString();
     EXPECT_EQ(form.Browser1->height(), 128);
+    EXPECT_EQ(form.Browser1->view()->geometry(), form.Browser1->rect()) << "the view fills the strip";
     const QImage shot = form.grab().toImage();
     if (const QByteArray out = qgetenv("BANNER_WINDOW_SHOT"); !out.isEmpty())
         shot.save(QString::fromLocal8Bit(out));
