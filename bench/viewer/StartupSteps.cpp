@@ -3,7 +3,6 @@
 // stamping the end of every step since it was spawned; prints the medians.
 
 #include "app/Application.h"
-#include "app/CategoryButtons.h"
 #include "app/Mainform.h"
 #include "app/Startup.h"
 #include "banner/BannerView.h"
@@ -14,9 +13,8 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMainWindow>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
+#include <QResource>
 #include <QTimer>
 
 #include <algorithm>
@@ -71,14 +69,13 @@ public:
     bool done = false;
 };
 
-void RenderCommandImages()
+// As the command bar takes them: bare pixels, no decoder.
+void LoadCommandImages()
 {
     for (int i = 0; i < 11; ++i) {
-        QPixmap pixmap(CategoryButtons::ImageSize, CategoryButtons::ImageSize);
-        pixmap.fill(Qt::transparent);
-        QSvgRenderer svg(QStringLiteral(":/commands/%1.svg").arg(i));
-        QPainter painter(&pixmap);
-        svg.render(&painter);
+        const QByteArray pixels = QResource(QStringLiteral(":/commands/%1.argb").arg(i)).uncompressedData();
+        QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(pixels.constData()), 24, 24, 96,
+                                  QImage::Format_ARGB32_Premultiplied).copy());
     }
 }
 
@@ -90,9 +87,9 @@ void MakeParts()
     Stamp("p0 font database filled from fontconfig");
     QFontMetrics(QFont(QStringLiteral("Tahoma"), 8)).height();
     Stamp("p1 first font, Tahoma 8, resolved to a face");
-    RenderCommandImages();
-    Stamp("p2 11 command images, first time (SVG module)");
-    RenderCommandImages();
+    LoadCommandImages();
+    Stamp("p2 11 command images, first time");
+    LoadCommandImages();
     Stamp("p3 11 command images again");
     { banner::BannerView view; }
     Stamp("p4 banner view");
