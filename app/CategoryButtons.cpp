@@ -102,8 +102,6 @@ QRect CategoryButtons::markRect(int category) const
         .translated(0, -verticalScrollBar()->value());
 }
 
-// Blocks flow left to right and wrap; every block is as wide as its row of buttons.
-// The scroll bar takes room only when the blocks do not fit without it.
 void CategoryButtons::relayout()
 {
     layoutDue = true;
@@ -117,6 +115,8 @@ void CategoryButtons::ensureLayout() const
         const_cast<CategoryButtons*>(this)->layOut();
 }
 
+// Blocks flow left to right and wrap; every block is as wide as its row of buttons.
+// The scroll bar takes room only when the blocks do not fit without it.
 void CategoryButtons::layOut()
 {
     layoutDue = false;
