@@ -1,26 +1,16 @@
 #include "banner/NetworkModule.h"
 
+#include "util/Module.h"
+
 #include <QObject>
 #include <QTimer>
 #include <QtGlobal>
 
 #include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
 
 namespace banner {
 
 namespace {
-
-std::string ExecutableFolder()
-{
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return {};
-    const std::string path(buffer, static_cast<size_t>(n));
-    return path.substr(0, path.find_last_of('/'));
-}
 
 // Stands in for the module that could not be loaded: each fetch ends in failure from
 // the event loop, never inside the call, as the downloader's contract says.
@@ -57,11 +47,10 @@ public:
 private:
     std::unique_ptr<Downloader> load()
     {
-        const std::string file = path.empty() ? ExecutableFolder() + "/" + NetworkModuleName : path;
+        const std::string file = path.empty() ? NetworkModuleName : path;
         // Never closed: the module's code serves every downloader of the run.
-        void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module && path.empty())
-            module = dlopen(NetworkModuleName, RTLD_NOW | RTLD_LOCAL);
+        void* module = path.empty() ? util::OpenModuleBesideExecutable(NetworkModuleName)
+                                    : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         const auto entry = module ? reinterpret_cast<NetworkModuleEntryFn>(dlsym(module, NetworkModuleEntry)) : nullptr;
         if (Downloader* made = entry ? entry() : nullptr)
             return std::unique_ptr<Downloader>(made);

@@ -1,21 +1,11 @@
 #include "file/File64.h"
 
+#include "util/Module.h"
+
 #include <cstdio>
 #include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
 
 namespace {
-
-std::string executableFolder()
-{
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return {};
-    std::string path(buffer, static_cast<size_t>(n));
-    return path.substr(0, path.find_last_of('/'));
-}
 
 template <typename Fn>
 Fn entry(void* module, const char* name)
@@ -30,11 +20,7 @@ const DllLoader theLoader;
 
 DllLoader::DllLoader()
 {
-    const std::string folder = executableFolder();
-    if (!folder.empty())
-        module = dlopen((folder + "/" + LibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        module = dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
+    module = util::OpenModuleBesideExecutable(LibraryName);
     load(std::string());
 }
 

@@ -149,38 +149,35 @@ void PatternField::moveCursor(int position, bool mark)
     update();
 }
 
-// The one way the text changes by an edit. An edit that would take the text past its
-// limit changes nothing and is told; one that shortens the text is always taken.
-bool PatternField::replace(int from, int to, const QString& with, bool keepStep)
+// The one way the user's edits change the text. An edit that would take the text past
+// its limit changes nothing and is told; one that shortens the text is always taken.
+void PatternField::edit(int from, int to, const QString& with)
 {
     const qsizetype newSize = content.size() - (to - from) + with.size();
     if (newSize > maxChars && newSize > content.size()) {
         if (refused)
             refused();
-        return false;
+        return;
     }
     Step step{from, content.mid(from, to - from), with, cursor, anchor};
     content.replace(from, to - from, with);
     cursor = anchor = from + static_cast<int>(with.size());
-    if (keepStep) {
-        keptChars += step.removed.size() + step.inserted.size();
-        undoSteps.push_back(std::move(step));
-        while (undoSteps.size() > 1 && (undoSteps.size() > MaxUndoSteps || keptChars > MaxUndoChars)) {
-            keptChars -= undoSteps.front().removed.size() + undoSteps.front().inserted.size();
-            undoSteps.erase(undoSteps.begin());
-        }
-        redoSteps.clear();
+    keptChars += step.chars();
+    undoSteps.push_back(std::move(step));
+    while (undoSteps.size() > 1 && (undoSteps.size() > MaxUndoSteps || keptChars > MaxUndoChars)) {
+        keptChars -= undoSteps.front().chars();
+        undoSteps.erase(undoSteps.begin());
     }
-    return true;
+    redoSteps.clear();
+    edited();
 }
 
-void PatternField::changed(bool edited)
+void PatternField::edited()
 {
     scrollToCursor();
     restartBlink();
     update();
-    if (edited)
-        emit textEdited(content);
+    emit textEdited(content);
     emit textChanged(content);
 }
 
@@ -188,24 +185,23 @@ void PatternField::insert(const QString& text)
 {
     if (text.isEmpty() && !hasSelectedText())
         return;
-    if (replace(selectionStart(), selectionEnd(), text, true))
-        changed(true);
+    edit(selectionStart(), selectionEnd(), text);
 }
 
 void PatternField::del()
 {
     if (hasSelectedText())
         insert(QString());
-    else if (cursor < content.size() && replace(cursor, nextPosition(cursor), QString(), true))
-        changed(true);
+    else if (cursor < content.size())
+        edit(cursor, nextPosition(cursor), QString());
 }
 
 void PatternField::backspace()
 {
     if (hasSelectedText())
         insert(QString());
-    else if (cursor > 0 && replace(previousPosition(cursor), cursor, QString(), true))
-        changed(true);
+    else if (cursor > 0)
+        edit(previousPosition(cursor), cursor, QString());
 }
 
 void PatternField::cut()
@@ -230,12 +226,12 @@ void PatternField::undo()
         return;
     Step step = std::move(undoSteps.back());
     undoSteps.pop_back();
-    keptChars -= step.removed.size() + step.inserted.size();
+    keptChars -= step.chars();
     content.replace(step.at, step.inserted.size(), step.removed);
     cursor = step.cursorBefore;
     anchor = step.anchorBefore;
     redoSteps.push_back(std::move(step));
-    changed(true);
+    edited();
 }
 
 void PatternField::redo()
@@ -246,9 +242,9 @@ void PatternField::redo()
     redoSteps.pop_back();
     content.replace(step.at, step.removed.size(), step.inserted);
     cursor = anchor = step.at + static_cast<int>(step.inserted.size());
-    keptChars += step.removed.size() + step.inserted.size();
+    keptChars += step.chars();
     undoSteps.push_back(std::move(step));
-    changed(true);
+    edited();
 }
 
 // On systems with a selection clipboard, what is selected can be pasted with a middle click.
@@ -687,15 +683,10 @@ void PatternField::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    insertDropped(event->mimeData(), positionAt(event->position().toPoint().x() - textArea().left()));
+    moveCursor(positionAt(event->position().toPoint().x() - textArea().left()), false);
+    insert(event->mimeData()->text());
     event->setDropAction(Qt::CopyAction);
     event->accept();
-}
-
-void PatternField::insertDropped(const QMimeData* dropped, int position)
-{
-    moveCursor(position, false);
-    insert(dropped->text());
 }
 
 void PatternField::focusInEvent(QFocusEvent* event)

@@ -18,7 +18,6 @@
 #include <vector>
 
 class QMenu;
-class QMimeData;
 class QStyleOptionFrame;
 
 class PatternField : public QWidget {
@@ -30,11 +29,9 @@ public:
     const QString& text() const { return content; }
     // Replaces the whole text, the cursor at its end; not an edit: no undo, no limit.
     void setText(const QString& text);
-    void clear() { setText(QString()); }
 
     // Edits that would make the text longer than chars are refused; refused is told.
     void setLimit(int chars, std::function<void()> refused);
-    int limit() const { return maxChars; }
 
     int cursorPosition() const { return cursor; }
     void setCursorPosition(int position);
@@ -42,7 +39,6 @@ public:
     QString selectedText() const;
     void selectAll();
     void deselect();
-    void home(bool mark) { moveCursor(0, mark); }
     void end(bool mark) { moveCursor(static_cast<int>(content.size()), mark); }
 
     // Edits as the user makes them: the selection is replaced, the limit holds.
@@ -97,12 +93,13 @@ private:
         QString inserted;
         int cursorBefore;
         int anchorBefore;
+        qsizetype chars() const { return removed.size() + inserted.size(); }
     };
 
     int selectionStart() const { return std::min(cursor, anchor); }
     int selectionEnd() const { return std::max(cursor, anchor); }
-    bool replace(int from, int to, const QString& with, bool keepStep);
-    void changed(bool edited);
+    void edit(int from, int to, const QString& with);
+    void edited();
     void moveCursor(int position, bool mark);
     void setPrimarySelection() const;
     bool editKey(QKeyEvent* event);
@@ -120,7 +117,6 @@ private:
     int positionAt(int x) const;
     qreal xOf(int position) const;
     void restartBlink();
-    void insertDropped(const QMimeData* dropped, int position);
 
     QString content;
     int cursor = 0;
