@@ -2,14 +2,18 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME byteloom)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: the package's own changes, between two versions of the program.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${BYTELOOM_DEB_REVISION})
 set(CPACK_PACKAGE_VENDOR "Byteloom")
 set(CPACK_PACKAGE_CONTACT "Byteloom <byteloom@byteloom.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for the raw bytes of files of any size")
+# Debian wants the lines of the long description under 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Byteloom shows files of any size, up to the full range of 64-bit offsets, as rows of hex
-byte cells beside the same bytes as characters. A data inspector shows the eight bytes at
-the cursor as 21 types; Find and Next search for a byte pattern typed as hex or text; Goto
-jumps to an address; Print puts the view on one sheet. Files are only ever read.")
+  "Byteloom shows files of any size, up to the full range of 64-bit offsets,
+as rows of hex byte cells beside the same bytes as characters. A data
+inspector shows the eight bytes at the cursor as 21 types; Find and Next
+search for a byte pattern typed as hex or text; Goto jumps to an address;
+Print puts the view on one sheet. Files are only ever read.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
