@@ -12,7 +12,7 @@ bool Application::notify(QObject* receiver, QEvent* event)
     } catch (const util::Reported&) {
         // The user was told already.
     } catch (const std::exception& e) {
-        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+        util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
     return false;
 }

@@ -240,7 +240,7 @@ void TBEForm::buildStatusBar()
 
 void TBEForm::buildDialogs()
 {
-    PrintDialog1 = ShowPrintDialog;
+    PrintDialog1 = output::ShowPrintDialog;
     OpenDialog1 = [this] {
         QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
         dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -312,7 +312,7 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
         (this->*handler)();
     } catch (const util::Reported&) {
     } catch (const std::exception& e) {
-        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+        util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
     // The keyboard goes back to the page after every command and every box it showed.
     focusActivePage();
@@ -365,7 +365,7 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
     for (const QString& path : files) {
         const std::string localPath = QFile::encodeName(path).toStdString();
         const QString name = BaseName(path);
-        if (util::ProbeFileSize(localPath) == 0) {
+        if (file::ProbeFileSize(localPath) == 0) {
             util::ShowMessage(this, {QStringLiteral("Error"), QStringLiteral("Zero file size: ") + name, util::BoxIcon::Error});
             continue;
         }
@@ -406,12 +406,12 @@ void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 
 void TBEForm::CategoryButtons1Categories1Items1Click()
 {
-    PrintPage(activePage(), Printer(), PrintDialog1, this, viewedFiles());
+    output::PrintPage(activePage(), Printer(), PrintDialog1, this, viewedFiles());
 }
 
-std::vector<util::FileIdentity> TBEForm::viewedFiles() const
+std::vector<file::FileIdentity> TBEForm::viewedFiles() const
 {
-    std::vector<util::FileIdentity> viewed;
+    std::vector<file::FileIdentity> viewed;
     for (int i = 0; i < FilePages->count(); ++i)
         if (const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(i)); sheet && sheet->page)
             if (sheet->page->fileIdentity)
@@ -432,18 +432,18 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
-void TBEForm::CategoryButtons1Categories3Items0Click() { HelpCommand(this); }
+void TBEForm::CategoryButtons1Categories3Items0Click() { output::HelpCommand(this); }
 
-void TBEForm::CategoryButtons1Categories3Items1Click() { AboutCommand(this); }
+void TBEForm::CategoryButtons1Categories3Items1Click() { output::AboutCommand(this); }
 
-void TBEForm::CategoryButtons1Categories3Items2Click() { WebCommand(this); }
+void TBEForm::CategoryButtons1Categories3Items2Click() { output::WebCommand(this); }
 
 void TBEForm::Timer1Timer()
 {
     const TPageForm* page = activePage();
     if (!page)
         return;
-    const pageview::CellText cursor = pageview::AddressText(page->cursorAddress);
+    const page::CellText cursor = page::AddressText(page->cursorAddress);
     StatusPanels[0]->setText(QString::fromLatin1(cursor.chars.data(), cursor.length));
     StatusPanels[1]->setText(QFile::decodeName(QByteArray::fromStdString(page->fileName)));
     StatusPanels[2]->setText(QString::number(page->file->size()) + QStringLiteral(" bytes"));

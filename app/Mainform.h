@@ -95,7 +95,7 @@ private:
     void fitMinimumSize();
     void startTimers();
     // The files open in the tabs, which printing must never write into.
-    std::vector<util::FileIdentity> viewedFiles() const;
+    std::vector<file::FileIdentity> viewedFiles() const;
     // The printer, made at the first Print and kept, with the user's choices, for the run.
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;

@@ -16,7 +16,7 @@ public:
     using QObject::QObject;
 
 private:
-    decltype(util::LoadFailureSeam)::Override boxes{util::LoadFailureSeam, [](const char* text) {
+    decltype(file::LoadFailureSeam)::Override boxes{file::LoadFailureSeam, [](const char* text) {
         util::ShowMessage(nullptr, {QStringLiteral("Error"), QString::fromLocal8Bit(text), util::BoxIcon::Error});
     }};
 };

@@ -57,11 +57,15 @@ bool DllLoader::complete() const
     return (module || standIn) && seek && read && write && open && close && commit;
 }
 
+namespace file {
+
 const DllLoader& Zere100() { return theLoader; }
 
-namespace util {
+util::Seam<void(const char*)> LoadFailureSeam{[](const char* text) { std::fprintf(stderr, "%s\n", text); }};
 
-Seam<void(const char*)> LoadFailureSeam{[](const char* text) { std::fprintf(stderr, "%s\n", text); }};
+} // namespace file
+
+namespace util {
 
 File64::File64(const std::string& path, const DllLoader& library)
     : imp(std::make_unique<File64Imp>(path, library))
@@ -79,7 +83,7 @@ File64::File64Imp::File64Imp(const std::string& path, const DllLoader& library_)
 {
     constexpr int flags = VX_BINARY | VX_RDONLY;
     if (!library.complete()) {
-        LoadFailureSeam(LoadFailureText);
+        file::LoadFailureSeam(file::LoadFailureText);
         throw Reported();
     }
     // Allocated before the open, so that a failed allocation leaves no handle behind.

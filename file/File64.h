@@ -44,16 +44,20 @@ private:
     bool standIn = false;
 };
 
+namespace file {
+
 // The one loader of the program, made when the program starts, before any window.
 const DllLoader& Zere100();
 
-namespace util {
-
 // Tells the user that the library is missing: standard error unless replaced (the
 // program shows a box while its main window lives).
-extern Seam<void(const char* text)> LoadFailureSeam;
+extern util::Seam<void(const char* text)> LoadFailureSeam;
 
 inline constexpr const char* LoadFailureText = "Failed to load libzere100.so\nReinstall software";
+
+} // namespace file
+
+namespace util {
 
 class File64 : NoCopy {
 public:
@@ -74,7 +78,7 @@ public:
 
     // Opens the file read-only. Throws Error("Can't open file"), or Reported
     // after telling the user that the library is missing.
-    explicit File64(const std::string& path, const DllLoader& library = Zere100());
+    explicit File64(const std::string& path, const DllLoader& library = file::Zere100());
     ~File64();
 
     int64_t size() const;

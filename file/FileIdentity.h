@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-namespace util {
+namespace file {
 
 struct FileIdentity {
     dev_t device = 0;
@@ -25,4 +25,4 @@ inline std::optional<FileIdentity> IdentityOf(const std::string& path)
     return FileIdentity{info.st_dev, info.st_ino};
 }
 
-} // namespace util
+} // namespace file

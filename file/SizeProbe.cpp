@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace util {
+namespace file {
 
 int64_t ProbeFileSize(const std::string& path)
 {
@@ -33,4 +33,4 @@ int64_t ProbeFileSize(const std::string& path)
     return size;
 }
 
-} // namespace util
+} // namespace file

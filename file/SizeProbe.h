@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace util {
+namespace file {
 
 // The size of the file at path, found without reading it and without blocking:
 // a regular file's length, a block device's size, 0 for a character device (it
@@ -11,4 +11,4 @@ namespace util {
 // sockets, folders), which the paged file then refuses with its own text.
 int64_t ProbeFileSize(const std::string& path);
 
-} // namespace util
+} // namespace file

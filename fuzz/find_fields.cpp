@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const search::TextFollow text = search::FollowText(input);
     bool allShown = true;
     for (const QChar c : input)
-        allShown = allShown && pageview::ByteOfGlyph(c.unicode()) >= 0;
+        allShown = allShown && page::ByteOfGlyph(c.unicode()) >= 0;
     FUZZ_CHECK(text.valid == allShown);
     if (text.valid) {
         FUZZ_CHECK(text.hex.size() == 2 * input.size());
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(back.valid);
         FUZZ_CHECK(back.text == input);
         for (const QChar c : input)
-            FUZZ_CHECK(IsPrintable(static_cast<uint8_t>(pageview::ByteOfGlyph(c.unicode()))));
+            FUZZ_CHECK(IsPrintable(static_cast<uint8_t>(page::ByteOfGlyph(c.unicode()))));
     } else {
         FUZZ_CHECK(text.hex.isEmpty());
     }

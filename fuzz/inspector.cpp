@@ -34,11 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const QLocale c = QLocale::c();
     static const QLocale german(QLocale::German, QLocale::Germany);
-    InspectorSample sample{};
+    page::InspectorSample sample{};
     std::memcpy(sample.data(), data, size < sample.size() ? size : sample.size());
     for (const QLocale* locale : {&c, &german}) {
-        const InspectorRows rows = InspectorRowsOf(sample, *locale);
-        for (const InspectorRow& row : rows) {
+        const page::InspectorRows rows = page::InspectorRowsOf(sample, *locale);
+        for (const page::InspectorRow& row : rows) {
             FUZZ_CHECK(row.name != nullptr);
             FUZZ_CHECK(row.text.size() < 64);
         }
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     uint64_t bits = 0;
     std::memcpy(&bits, sample.data(), sizeof bits);
-    const InspectorRows rows = InspectorRowsOf(sample, c);
+    const page::InspectorRows rows = page::InspectorRowsOf(sample, c);
     CheckReadsBack(static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(bits))), rows[9].text);
     CheckReadsBack(std::bit_cast<double>(bits), rows[10].text);
     return 0;

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+namespace output {
+
 namespace {
 
 // Always four numbers, as a file version reads.
@@ -42,6 +44,8 @@ QString FileVersionOf(const QString& executablePath)
         return {};
     return FourPartVersion(QStringLiteral(BYTELOOM_VERSION));
 }
+
+} // namespace output
 
 TAboutDialog::TAboutDialog(QWidget* owner, bool transparent, int pictureNumber, const QString& name,
                            const QString& executablePath)
@@ -73,9 +77,9 @@ TAboutDialog::TAboutDialog(QWidget* owner, bool transparent, int pictureNumber, 
         Image1->setPixmap(pixmap);
     }
 
-    NoticeLabel1 = MakeLabel(this, QStringLiteral("Copyright (c) the Byteloom makers"), 244, 72);
-    NoticeLabel2 = MakeLabel(this, QStringLiteral("All rights reserved."), 300, 91);
-    VersionLabel = MakeLabel(this, QStringLiteral("Build: ") + FileVersionOf(executablePath), 308, 118);
+    NoticeLabel1 = output::MakeLabel(this, QStringLiteral("Copyright (c) the Byteloom makers"), 244, 72);
+    NoticeLabel2 = output::MakeLabel(this, QStringLiteral("All rights reserved."), 300, 91);
+    VersionLabel = output::MakeLabel(this, QStringLiteral("Build: ") + output::FileVersionOf(executablePath), 308, 118);
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     BitBtn1->setGeometry(310, 240, 75, 25);
@@ -83,9 +87,13 @@ TAboutDialog::TAboutDialog(QWidget* owner, bool transparent, int pictureNumber, 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+namespace output {
+
 void AboutCommand(QWidget* window)
 {
     TAboutDialog dialog(window, false, 201, QString::fromLatin1(util::ProductFullName),
                         QCoreApplication::applicationFilePath());
     dialog.exec();
 }
+
+} // namespace output

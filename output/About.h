@@ -9,9 +9,13 @@
 class QLabel;
 class QPushButton;
 
+namespace output {
+
 // The four-part version of the executable at that path: the build's own version
 // for the running program, empty for any other file (it carries none we can read).
 QString FileVersionOf(const QString& executablePath);
+
+} // namespace output
 
 class TAboutDialog : public QDialog {
     Q_OBJECT
@@ -34,5 +38,9 @@ private:
     util::Bitmap picture;
 };
 
+namespace output {
+
 // The About command: a new dialog over the window, shown modally, then gone.
 void AboutCommand(QWidget* window);
+
+} // namespace output

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+namespace output {
+
 namespace {
 
 void CannotOpen(QWidget* owner, const QString& what, const QString& where)
@@ -36,3 +38,5 @@ void WebCommand(QWidget* owner)
     if (!util::ShellOpen(QUrl(address)))
         CannotOpen(owner, QStringLiteral("Cannot open the web page:"), address);
 }
+
+} // namespace output

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace output {
+
 // The product's page on the web.
 inline constexpr char WebAddress[] = "https://www.byteloom.example/byteloom/Default.aspx";
 
@@ -20,3 +22,5 @@ void OpenHelpDocument(QWidget* owner, const QString& path);
 void HelpCommand(QWidget* owner);
 // Opens the product's web page; a page the system cannot open is told in a box.
 void WebCommand(QWidget* owner);
+
+} // namespace output

@@ -16,6 +16,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+namespace output {
+
 QString PrintFooterLine()
 {
     return QString::fromLatin1(util::ProductTitle) + QStringLiteral(" - the bytes of the file as they stand, read-only");
@@ -84,11 +86,13 @@ private:
 
 } // namespace
 
+} // namespace output
+
 void PrintImage(QPainter& canvas, const QRect& rect, const util::Bitmap& image)
 {
     const QPaintEngine* engine = canvas.paintEngine();
     if (!canvas.isActive() || !engine || !engine->hasFeature(QPaintEngine::PixmapTransform)) {
-        ShowDeviceError("Printer does not support raster operations.");
+        output::ShowDeviceError("Printer does not support raster operations.");
         return;
     }
     const QImage& pixels = image.image();
@@ -99,9 +103,11 @@ void PrintImage(QPainter& canvas, const QRect& rect, const util::Bitmap& image)
     canvas.setRenderHint(QPainter::LosslessImageRendering);
     canvas.drawImage(rect, pixels);
     canvas.restore();
-    if (DeviceFailed(canvas))
-        ShowDeviceError("Printer does not support StretchDIBits.");
+    if (output::DeviceFailed(canvas))
+        output::ShowDeviceError("Printer does not support StretchDIBits.");
 }
+
+namespace output {
 
 void PrintSheet(QPrinter& printer, const QString& fileName, const util::Bitmap& image)
 {
@@ -131,7 +137,7 @@ bool ShowPrintDialog(QPrinter& printer, QWidget* owner)
 }
 
 void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
-               const std::function<util::Bitmap()>& render, const std::vector<util::FileIdentity>& viewed)
+               const std::function<util::Bitmap()>& render, const std::vector<file::FileIdentity>& viewed)
 {
     if (!dialog(printer, owner))
         return;
@@ -143,3 +149,5 @@ void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
     const util::Bitmap image = render();
     PrintSheet(printer, fileName, image);
 }
+
+} // namespace output

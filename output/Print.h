@@ -16,8 +16,12 @@ class QPrinter;
 class QRect;
 class QWidget;
 
+namespace output {
+
 // The footer line: the product title and what the sheet shows.
 QString PrintFooterLine();
+
+} // namespace output
 
 // Sends the image to the canvas, stretched into rect and stored without loss.
 // A device that cannot scale images gets "Printer does not support raster
@@ -25,6 +29,8 @@ QString PrintFooterLine();
 // gets "Printer does not support StretchDIBits." (both captioned "Device Error",
 // no owner window). A null image draws nothing, silently.
 void PrintImage(QPainter& canvas, const QRect& rect, const util::Bitmap& image);
+
+namespace output {
 
 // Prints one sheet on the printer. Raises util::Error when the printer cannot
 // begin or finish the document. A document that fails after it was begun is
@@ -42,4 +48,6 @@ bool ShowPrintDialog(QPrinter& printer, QWidget* owner);
 // an output file that is one of the viewed files is refused with a box before
 // anything is begun or written.
 void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
-               const std::function<util::Bitmap()>& render, const std::vector<util::FileIdentity>& viewed = {});
+               const std::function<util::Bitmap()>& render, const std::vector<file::FileIdentity>& viewed = {});
+
+} // namespace output

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace output {
+
 PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int imageWidth, int imageHeight)
 {
     PrintLayout layout;
@@ -25,3 +27,5 @@ QPoint CentredTextPos(const QRect& band, int pageWidth, int textWidth, int textH
     const int bandBottom = band.top() + band.height();
     return QPoint((pageWidth - textWidth) / 2, (band.top() + bandBottom - textHeight) / 2);
 }
+
+} // namespace output

@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QRect>
 
+namespace output {
+
 struct PrintLayout {
     // Printer pixels per image pixel: the image fills 90 percent of the limiting
     // page dimension, its aspect ratio kept.
@@ -24,3 +26,5 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int imageWidth, in
 // Top-left corner of a text of textWidth x textHeight centred in a band that spans
 // the page's width. A text wider than the page starts left of it.
 QPoint CentredTextPos(const QRect& band, int pageWidth, int textWidth, int textHeight);
+
+} // namespace output

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid)
+util::Bitmap RenderGrid(TPageForm& page, const page::Grid& grid, bool hexGrid)
 {
     util::Bitmap image(grid.width(), grid.height());
     QPainter canvas(&image.image());
@@ -19,7 +19,7 @@ util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid)
     for (int row = 0; row < grid.rowCount(); ++row)
         for (int col = 0; col < grid.columnCount(); ++col) {
             // The grids have fixed columns only, no fixed rows.
-            const CellState state{col < grid.fixedColumns(), false, false};
+            const page::CellState state{col < grid.fixedColumns(), false, false};
             page.DrawGridCell(canvas, col, row, grid.cellRect(col, row), state, hexGrid);
         }
     return image;
@@ -27,8 +27,8 @@ util::Bitmap RenderGrid(TPageForm& page, const Grid& grid, bool hexGrid)
 
 util::Bitmap RenderView(TPageForm& page)
 {
-    const Grid& hex = *page.BinGrid;
-    const Grid& text = *page.TextGrid;
+    const page::Grid& hex = *page.BinGrid;
+    const page::Grid& text = *page.TextGrid;
     util::Bitmap view(hex.width() + text.width(), std::max(hex.height(), text.height()));
     const util::Bitmap hexImage = RenderGrid(page, hex, true);
     const util::Bitmap textImage = RenderGrid(page, text, false);
@@ -38,11 +38,15 @@ util::Bitmap RenderView(TPageForm& page)
     return view;
 }
 
+namespace output {
+
 void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
-               const std::vector<util::FileIdentity>& viewed)
+               const std::vector<file::FileIdentity>& viewed)
 {
     if (!page)
         return;
     PrintView(printer, dialog, owner, QFile::decodeName(QByteArray::fromStdString(page->fileName)),
               [page] { return RenderView(*page); }, viewed);
 }
+
+} // namespace output

@@ -7,6 +7,8 @@
 #include <array>
 #include <deque>
 
+namespace page {
+
 namespace {
 
 struct TileSet {
@@ -25,10 +27,10 @@ std::deque<TileSet> sets;
 
 QString TextOf(uint8_t byte, bool hexGrid)
 {
-    const pageview::CellText cell = pageview::ByteText(byte, hexGrid);
+    const page::CellText cell = page::ByteText(byte, hexGrid);
     QString text;
     for (int i = 0; i < cell.length; ++i)
-        text += QChar(pageview::GlyphOf(static_cast<uint8_t>(cell.chars[static_cast<size_t>(i)])));
+        text += QChar(page::GlyphOf(static_cast<uint8_t>(cell.chars[static_cast<size_t>(i)])));
     return text;
 }
 
@@ -65,3 +67,5 @@ const QImage& CellTiles::Tile(QPainter& canvas, const QString& fontKey, qreal ra
     }
     return tile;
 }
+
+} // namespace page

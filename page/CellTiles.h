@@ -13,6 +13,8 @@
 
 class QPainter;
 
+namespace page {
+
 class CellTiles {
 public:
     // The tile of byte for a cell of the given size, drawn in the canvas's font, which
@@ -20,3 +22,5 @@ public:
     static const QImage& Tile(QPainter& canvas, const QString& fontKey, qreal pixelRatio, QSize size,
                               QColor background, QColor text, bool hexGrid, uint8_t byte);
 };
+
+} // namespace page

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace page {
+
 Grid::Grid(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -94,3 +96,5 @@ void Grid::wheelEvent(QWheelEvent* event)
         onWheel(notches);
     event->accept();
 }
+
+} // namespace page

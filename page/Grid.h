@@ -12,6 +12,8 @@
 
 class QPainter;
 
+namespace page {
+
 // Draw state of one cell; only fixed is drawn differently.
 struct CellState {
     bool fixed = false;
@@ -67,3 +69,5 @@ private:
     int row_ = 0;
     int wheelAngle = 0;
 };
+
+} // namespace page

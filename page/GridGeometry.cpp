@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace page {
+
 void GridGeometry::setColumnWidths(std::vector<int> widths)
 {
     lefts.assign(1, 0);
@@ -33,3 +35,5 @@ void GridGeometry::cellsIn(const QRect& area, int& firstCol, int& lastCol, int& 
     lastCol = static_cast<int>(std::upper_bound(lefts.begin(), lefts.end(), area.right()) - lefts.begin()) - 1;
     lastCol = std::min(lastCol, columnCount() - 1);
 }
+
+} // namespace page

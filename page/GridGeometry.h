@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace page {
+
 class GridGeometry {
 public:
     void setColumnWidths(std::vector<int> widths);
@@ -32,3 +34,5 @@ private:
     int rowHeight_ = 1;
     int rowCount_ = 0;
 };
+
+} // namespace page

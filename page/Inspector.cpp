@@ -12,6 +12,8 @@
 #include <exception>
 #include <limits>
 
+namespace page {
+
 namespace {
 
 const QString Invalid = QStringLiteral("invalid");
@@ -323,3 +325,5 @@ InspectorRows InspectorRowsOf(const InspectorSample& s, const QLocale& locale)
                                       static_cast<int32_t>(u64 >> 32))},
     }};
 }
+
+} // namespace page

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string_view>
 
+namespace page {
+
 // The eight bytes at the refresh address, b0 first; bytes that could not be read are zero.
 using InspectorSample = std::array<uint8_t, 8>;
 
@@ -60,3 +62,5 @@ QString FileDateText(uint32_t value, const QLocale& locale);
 // time format without the time-zone part.
 QString InspectorDateFormat(const QLocale& locale);
 QString InspectorTimeFormat(const QLocale& locale);
+
+} // namespace page

@@ -9,6 +9,8 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+namespace page {
+
 namespace {
 
 const QColor FixedColour = QColor::fromRgb(util::AddressBackgroundRgb);
@@ -136,3 +138,5 @@ void FillInspector(QTableWidget& grid, const InspectorRows& rows)
         Cell(grid, row, 1)->setText(r.text);
     }
 }
+
+} // namespace page

@@ -2,8 +2,10 @@
 
 #include <QLocale>
 
+namespace page {
+
 PageState::PageState(const std::string& path, const DllLoader& library)
-    : fileName(path), file(std::make_unique<util::File64>(path, library)), fileIdentity(util::IdentityOf(path))
+    : fileName(path), file(std::make_unique<util::File64>(path, library)), fileIdentity(file::IdentityOf(path))
 {
     topAddress = file->begin().position;
     fileSize = file->size();
@@ -18,12 +20,16 @@ void PageState::SetGridShape(int bytesPerRow_, int rows_)
     rows = rows_;
 }
 
-uint8_t ReadByte(const PageState& page, int64_t offset)
+} // namespace page
+
+uint8_t ReadByte(const page::PageState& page, int64_t offset)
 {
     if (offset >= page.fileSize)
         throw util::Error("assertion failure");
     return page.file->getByte(offset);
 }
+
+namespace page {
 
 uint8_t PageState::CellByte(int row, int col) const
 {
@@ -32,30 +38,30 @@ uint8_t PageState::CellByte(int row, int col) const
     return ReadByte(*this, CellAddress(row, col));
 }
 
-pageview::CellText PageState::CellText(int row, int col, bool hexGrid) const
+CellText PageState::CellText(int row, int col, bool hexGrid) const
 {
-    return pageview::CellTextAt(Shape(), topAddress, row, col, hexGrid,
+    return CellTextAt(Shape(), topAddress, row, col, hexGrid,
                                 [this](int64_t offset) { return ReadByte(*this, offset); });
 }
 
-pageview::ScrollBarState PageState::ReckonScrollBar()
+ScrollBarState PageState::ReckonScrollBar()
 {
-    const pageview::ScrollBarState state = pageview::SyncScrollBar(Shape(), topAddress);
+    const page::ScrollBarState state = page::SyncScrollBar(Shape(), topAddress);
     bytesPerUnit = state.bytesPerUnit;
     return state;
 }
 
-PageState::Change PageState::ApplyKey(pageview::NavKey key, bool ctrl)
+PageState::Change PageState::ApplyKey(page::NavKey key, bool ctrl)
 {
-    const pageview::KeyOutcome outcome = pageview::KeyDown(Shape(), {topAddress, cursorAddress}, key, ctrl, bytesPerUnit);
+    const page::KeyOutcome outcome = page::KeyDown(Shape(), {topAddress, cursorAddress}, key, ctrl, bytesPerUnit);
     switch (outcome.kind) {
-    case pageview::KeyOutcome::Ignored: return {};
-    case pageview::KeyOutcome::Scrolled:
+    case page::KeyOutcome::Ignored: return {};
+    case page::KeyOutcome::Scrolled:
         topAddress = outcome.view.topAddress;
         ReckonScrollBar();
         return {.view = true};
-    case pageview::KeyOutcome::MovedUp: return MoveToAddress(outcome.view.cursorAddress);
-    case pageview::KeyOutcome::Moved: break;
+    case page::KeyOutcome::MovedUp: return MoveToAddress(outcome.view.cursorAddress);
+    case page::KeyOutcome::Moved: break;
     }
     cursorAddress = outcome.view.cursorAddress;
     Change change{.cursor = true};
@@ -67,23 +73,23 @@ PageState::Change PageState::ApplyKey(pageview::NavKey key, bool ctrl)
     return change;
 }
 
-PageState::Change PageState::ApplyScroll(pageview::ScrollAction action, int position)
+PageState::Change PageState::ApplyScroll(page::ScrollAction action, int position)
 {
-    topAddress = pageview::Scroll(Shape(), topAddress, bytesPerUnit, action, position);
+    topAddress = page::Scroll(Shape(), topAddress, bytesPerUnit, action, position);
     ReckonScrollBar();
     return {.view = true};
 }
 
 PageState::Change PageState::ApplyWheel(int notchesUp)
 {
-    topAddress = pageview::Wheel(Shape(), topAddress, bytesPerUnit, notchesUp);
+    topAddress = page::Wheel(Shape(), topAddress, bytesPerUnit, notchesUp);
     ReckonScrollBar();
     return {.view = true};
 }
 
 PageState::Change PageState::ApplyClick(int row, int col)
 {
-    if (!pageview::CanSelect(Shape(), topAddress, row, col))
+    if (!page::CanSelect(Shape(), topAddress, row, col))
         return {};
     cursorAddress = CellAddress(row, col);
     return {.cursor = true};
@@ -94,7 +100,7 @@ PageState::Change PageState::MoveToAddress(int64_t address)
     // Only bytes below the size taken at open are the page's, though the file may have grown.
     if (address < 0 || address >= fileSize)
         return {};
-    const pageview::View view = pageview::MoveToAddress(Shape(), address);
+    const page::View view = page::MoveToAddress(Shape(), address);
     topAddress = view.topAddress;
     ReckonScrollBar();
     cursorAddress = view.cursorAddress;
@@ -127,3 +133,5 @@ std::optional<std::string> PageState::PaintFinished()
     paintFailureShown = true;
     return text;
 }
+
+} // namespace page

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+namespace page {
+
 class PageState {
 public:
     // Opens path read-only. Throws util::Error from the paged file ("Can't open file"),
@@ -24,7 +26,7 @@ public:
     std::string fileName;
     std::unique_ptr<util::File64> file;
     // The opened file as the system knows it, so nothing is ever written over it.
-    std::optional<util::FileIdentity> fileIdentity;
+    std::optional<file::FileIdentity> fileIdentity;
     int64_t topAddress = 0;
     int64_t fileSize = 0;
     int64_t cursorAddress = 0;
@@ -42,21 +44,21 @@ public:
     void SetGridShape(int bytesPerRow, int rows);
     int BytesPerRow() const { return bytesPerRow; }
     int Rows() const { return rows; }
-    pageview::PageShape Shape() const { return {fileSize, bytesPerRow, rows}; }
+    page::PageShape Shape() const { return {fileSize, bytesPerRow, rows}; }
     int64_t BytesPerScreen() const { return Shape().BytesPerScreen(); }
     int64_t CellAddress(int row, int col) const { return Shape().CellAddress(topAddress, row, col); }
     int64_t RowOfAddress(int64_t address) const { return Shape().RowOfAddress(address); }
     // The byte of a byte cell; column 0 is refused with "assertion failure".
     uint8_t CellByte(int row, int col) const;
-    pageview::CellText CellText(int row, int col, bool hexGrid) const;
+    page::CellText CellText(int row, int col, bool hexGrid) const;
 
     // The scroll bar for the current view; keeps its bytesPerUnit.
-    pageview::ScrollBarState ReckonScrollBar();
+    page::ScrollBarState ReckonScrollBar();
 
     // A navigation key (Ctrl held or not).
-    Change ApplyKey(pageview::NavKey key, bool ctrl);
+    Change ApplyKey(page::NavKey key, bool ctrl);
     // A scroll bar action; position is the thumb's for the thumb actions.
-    Change ApplyScroll(pageview::ScrollAction action, int position);
+    Change ApplyScroll(page::ScrollAction action, int position);
     // Wheel notches, away from the user being up.
     Change ApplyWheel(int notchesUp);
     // A click on a cell: nothing changes when the cell shows no byte.
@@ -81,5 +83,7 @@ private:
     bool paintFailureShown = false;
 };
 
+} // namespace page
+
 // The byte at offset; "assertion failure" at or past the file's size.
-uint8_t ReadByte(const PageState& page, int64_t offset);
+uint8_t ReadByte(const page::PageState& page, int64_t offset);

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace pageview {
+namespace page {
 
 namespace {
 
@@ -223,7 +223,7 @@ CellText AddressText(int64_t address)
     const uint64_t a = static_cast<uint64_t>(address);
     for (int i = 0; i < 16; ++i) {
         const int at = i < 8 ? i : i + 1;
-        text.chars[static_cast<size_t>(at)] = HexDigits[(a >> (60 - 4 * i)) & 0xF];
+        text.chars[static_cast<size_t>(at)] = util::HexDigits[(a >> (60 - 4 * i)) & 0xF];
     }
     text.chars[8] = ' ';
     text.length = 17;
@@ -234,8 +234,8 @@ CellText ByteText(uint8_t byte, bool hexGrid)
 {
     CellText text;
     if (hexGrid) {
-        text.chars[0] = HexDigits[byte >> 4];
-        text.chars[1] = HexDigits[byte & 0xF];
+        text.chars[0] = util::HexDigits[byte >> 4];
+        text.chars[1] = util::HexDigits[byte & 0xF];
         text.length = 2;
     } else {
         text.chars[0] = IsPrintable(byte) ? static_cast<char>(byte) : '.';
@@ -271,4 +271,4 @@ CellColour ColourOf(bool fixed, bool hexGrid, bool cursor)
     return cursor ? CellColour::Cursor : CellColour::Plain;
 }
 
-} // namespace pageview
+} // namespace page

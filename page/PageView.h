@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-namespace pageview {
+namespace page {
 
 // The scroll bar's range is 0 to ScrollMax, whatever the file size.
 inline constexpr int ScrollMax = 1000000;
@@ -156,4 +156,4 @@ CellText CellTextAt(const PageShape& shape, int64_t topAddress, int row, int col
 enum class CellColour { Address, TextFixed, Cursor, Plain };
 CellColour ColourOf(bool fixed, bool hexGrid, bool cursor);
 
-} // namespace pageview
+} // namespace page

@@ -21,7 +21,7 @@
 #include <algorithm>
 #include <array>
 
-using pageview::ScrollAction;
+using page::ScrollAction;
 
 namespace {
 
@@ -32,7 +32,7 @@ const QColor AddressBackground = QColor::fromRgb(util::AddressBackgroundRgb);
 const QColor AddressForeground = QColor::fromRgb(util::AddressTextRgb);
 const QColor LabelColour(128, 0, 0);
 
-QString ToQString(const pageview::CellText& text)
+QString ToQString(const page::CellText& text)
 {
     return QString::fromLatin1(text.chars.data(), text.length);
 }
@@ -60,7 +60,7 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     AttachTo(tabSheet);
     Panel3Resize();
 
-    SetUpInspector(*DataSG);
+    page::SetUpInspector(*DataSG);
     RefreshInspector(*this, 0);
 }
 
@@ -114,7 +114,7 @@ void TPageForm::BuildInspectorTab()
 void TPageForm::BuildScrollBar()
 {
     ScrollBar1 = new QScrollBar(Qt::Vertical, Panel3);
-    ScrollBar1->setRange(0, pageview::ScrollMax);
+    ScrollBar1->setRange(0, page::ScrollMax);
     ScrollBar1->setFocusPolicy(Qt::NoFocus);
     ScrollBar1->installEventFilter(this);
     connect(ScrollBar1, &QAbstractSlider::actionTriggered, this, &TPageForm::ScrollBarAction);
@@ -154,10 +154,10 @@ void TPageForm::BuildLabels(const QFont& base)
 void TPageForm::BuildGrids()
 {
     Panel6 = new QWidget(Panel3);
-    BinGrid = new Grid(Panel6);
-    TextGrid = new Grid(Panel6);
-    for (Grid* grid : {BinGrid, TextGrid}) {
-        grid->onDrawCell = [this, grid](QPainter& canvas, int col, int row, const QRect& rect, CellState state) {
+    BinGrid = new page::Grid(Panel6);
+    TextGrid = new page::Grid(Panel6);
+    for (page::Grid* grid : {BinGrid, TextGrid}) {
+        grid->onDrawCell = [this, grid](QPainter& canvas, int col, int row, const QRect& rect, page::CellState state) {
             BinGridDrawCell(grid, canvas, col, row, rect, state);
         };
         grid->onSelectCell = [this, grid](int col, int row) { return BinGridSelectCell(grid, col, row); };
@@ -181,7 +181,7 @@ void TPageForm::AttachTo(QWidget* tabSheet)
     setVisible(true);
 }
 
-void RefreshInspector(TPageForm& page, int64_t address) { FillInspector(*page.DataSG, page.InspectorRowsAt(address)); }
+void RefreshInspector(TPageForm& page, int64_t address) { page::FillInspector(*page.DataSG, page.InspectorRowsAt(address)); }
 
 void TPageForm::PlaceChildren()
 {
@@ -203,13 +203,13 @@ void TPageForm::LayoutGrids()
     const int W = metrics.horizontalAdvance(QLatin1Char('W'));
     const int H = metrics.height();
     // A large grid font needs a wider panel than the usual minimum to fit two byte columns.
-    const int minimumWidth = std::max(MinimumPanelWidth, pageview::MinimumAreaWidth(W) + ScrollBarWidth);
+    const int minimumWidth = std::max(MinimumPanelWidth, page::MinimumAreaWidth(W) + ScrollBarWidth);
     if (Panel3->minimumWidth() != minimumWidth)
         Panel3->setMinimumWidth(minimumWidth);
 
     const int areaWidth = Panel6->width();
     const int areaHeight = Panel6->height();
-    const pageview::GridLayout layout = pageview::LayoutGrids(W, H, areaWidth, areaHeight);
+    const page::GridLayout layout = page::LayoutGrids(W, H, areaWidth, areaHeight);
     SetGridShape(layout.bytesPerRow, layout.rows);
     const auto columns = static_cast<size_t>(layout.bytesPerRow);
 
@@ -223,13 +223,13 @@ void TPageForm::LayoutGrids()
     TextGrid->setShape(layout.rows, std::move(textWidths), layout.rowHeight);
     TextGrid->setGeometry(layout.binGridWidth, 0, std::max(0, areaWidth - layout.binGridWidth), areaHeight);
 
-    HexLabel->move(pageview::HexLabelLeft(BinGrid->x(), BinGrid->width()), HexLabel->y());
-    TextLabel->move(pageview::TextLabelLeft(TextGrid->x(), TextGrid->width(), TextLabel->width()), TextLabel->y());
+    HexLabel->move(page::HexLabelLeft(BinGrid->x(), BinGrid->width()), HexLabel->y());
+    TextLabel->move(page::TextLabelLeft(TextGrid->x(), TextGrid->width(), TextLabel->width()), TextLabel->y());
 }
 
 void TPageForm::SyncScrollBar()
 {
-    const pageview::ScrollBarState state = ReckonScrollBar();
+    const page::ScrollBarState state = ReckonScrollBar();
     syncingScrollBar = true;
     ScrollBar1->setSingleStep(state.lineStep);
     // The thumb keeps its small fixed size: every step is the page's own, never the bar's.
@@ -245,8 +245,8 @@ void TPageForm::ShowChange(Change change)
     if (change.gridCells) {
         // The grids' own current cells follow the cursor, row and column at once: moved
         // step by step, an intermediate cell past the end would be refused.
-        const pageview::PageShape::Cell cell = Shape().CellOfAddress(topAddress, cursorAddress);
-        for (Grid* grid : {TextGrid, BinGrid})
+        const page::PageShape::Cell cell = Shape().CellOfAddress(topAddress, cursorAddress);
+        for (page::Grid* grid : {TextGrid, BinGrid})
             grid->placeCurrent(cell.col, cell.row);
     }
     if (change.Any())
@@ -297,15 +297,15 @@ void TPageForm::ScrollBarMoved(ScrollAction code, int position)
     try {
         ScrollBar1Scroll(code, position);
     } catch (const std::exception& e) {
-        ShowErrorLater(QString::fromLocal8Bit(e.what()));
+        util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
 }
 
 void TPageForm::GridWheel(int notchesUp) { ShowChange(ApplyWheel(notchesUp)); }
 
-void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
+void TPageForm::BinGridKeyDown(page::Grid*, int key, Qt::KeyboardModifiers shift)
 {
-    using pageview::NavKey;
+    using page::NavKey;
     NavKey nav = NavKey::Other;
     switch (key) {
     case Qt::Key_PageUp: nav = NavKey::PageUp; break;
@@ -321,7 +321,7 @@ void TPageForm::BinGridKeyDown(Grid*, int key, Qt::KeyboardModifiers shift)
     ShowChange(ApplyKey(nav, shift.testFlag(Qt::ControlModifier)));
 }
 
-bool TPageForm::BinGridSelectCell(Grid*, int col, int row)
+bool TPageForm::BinGridSelectCell(page::Grid*, int col, int row)
 {
     const Change change = ApplyClick(row, col);
     ShowChange(change);
@@ -330,7 +330,7 @@ bool TPageForm::BinGridSelectCell(Grid*, int col, int row)
 
 void TPageForm::MoveToAddress(int64_t address) { ShowChange(PageState::MoveToAddress(address)); }
 
-void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid)
+void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, page::CellState state, bool hexGrid)
 {
     const int64_t address = CellAddress(row, col);
     // The byte is read first: a failing read paints nothing of the cell.
@@ -339,20 +339,20 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
 
     const QPalette& colours = BinGrid->palette();
     QColor background, text;
-    switch (pageview::ColourOf(state.fixed, hexGrid, !state.fixed && address == cursorAddress)) {
-    case pageview::CellColour::Address:
+    switch (page::ColourOf(state.fixed, hexGrid, !state.fixed && address == cursorAddress)) {
+    case page::CellColour::Address:
         background = AddressBackground;
         text = AddressForeground;
         break;
-    case pageview::CellColour::TextFixed:
+    case page::CellColour::TextFixed:
         background = Qt::white;
         text = colours.color(QPalette::Active, QPalette::Text);
         break;
-    case pageview::CellColour::Cursor:
+    case page::CellColour::Cursor:
         background = colours.color(QPalette::Active, QPalette::Highlight);
         text = colours.color(QPalette::Active, QPalette::HighlightedText);
         break;
-    case pageview::CellColour::Plain:
+    case page::CellColour::Plain:
         background = colours.color(QPalette::Active, QPalette::Base);
         text = colours.color(QPalette::Active, QPalette::Text);
         break;
@@ -364,7 +364,7 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
         // Clipped to the cell by drawText itself when the font is too wide for it.
         if (hexGrid)
             canvas.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                            ToQString(pageview::AddressText(address)));
+                            ToQString(page::AddressText(address)));
         return;
     }
     if (!byteCell)
@@ -376,10 +376,10 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
         tileRatio = canvas.device() ? canvas.device()->devicePixelRatioF() : 1.0;
     }
     canvas.drawImage(rect.topLeft(),
-                     CellTiles::Tile(canvas, tileFontKey, tileRatio, rect.size(), background, text, hexGrid, byte));
+                     page::CellTiles::Tile(canvas, tileFontKey, tileRatio, rect.size(), background, text, hexGrid, byte));
 }
 
-void TPageForm::BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, CellState state)
+void TPageForm::BinGridDrawCell(page::Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, page::CellState state)
 {
     try {
         DrawGridCell(canvas, col, row, rect, state, sender == BinGrid);
@@ -393,7 +393,7 @@ void TPageForm::BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row
 void TPageForm::PaintDone()
 {
     if (const std::optional<std::string> text = PaintFinished())
-        ShowErrorLater(QString::fromLocal8Bit(text->c_str()));
+        util::ShowErrorLater(QString::fromLocal8Bit(text->c_str()));
 }
 
 bool TPageForm::eventFilter(QObject* watched, QEvent* event)

@@ -21,12 +21,12 @@ class QSplitter;
 class QTabWidget;
 class QTableWidget;
 
-class TPageForm : public QWidget, public PageState {
+class TPageForm : public QWidget, public page::PageState {
     Q_OBJECT
 public:
     // Opens path read-only inside tabSheet and fills it. Throws util::Error from the
     // paged file ("Can't open file"), or util::Reported when the user was already told.
-    TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library = Zere100());
+    TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library = file::Zere100());
     ~TPageForm() override;
 
     // Brings the row of address to the top and puts the cursor on it.
@@ -34,10 +34,10 @@ public:
 
     // Paints one cell of the hex grid (hexGrid) or the character grid into any canvas,
     // in the canvas's current font. Throws the paged file's error before painting anything.
-    void DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, CellState state, bool hexGrid);
+    void DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, page::CellState state, bool hexGrid);
 
-    Grid* BinGrid = nullptr;
-    Grid* TextGrid = nullptr;
+    page::Grid* BinGrid = nullptr;
+    page::Grid* TextGrid = nullptr;
     QTableWidget* DataSG = nullptr;
     QScrollBar* ScrollBar1 = nullptr;
     QWidget* Panel1 = nullptr;
@@ -55,10 +55,10 @@ public:
     void LayoutGrids();
     void SyncScrollBar();
     void Panel3Resize();
-    void ScrollBar1Scroll(pageview::ScrollAction code, int position);
-    void BinGridKeyDown(Grid* sender, int key, Qt::KeyboardModifiers shift);
-    bool BinGridSelectCell(Grid* sender, int col, int row);
-    void BinGridDrawCell(Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, CellState state);
+    void ScrollBar1Scroll(page::ScrollAction code, int position);
+    void BinGridKeyDown(page::Grid* sender, int key, Qt::KeyboardModifiers shift);
+    bool BinGridSelectCell(page::Grid* sender, int col, int row);
+    void BinGridDrawCell(page::Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, page::CellState state);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,7 +75,7 @@ private:
     void ShowChange(Change change);
     void RedrawGrids();
     void ScrollBarAction(int action);
-    void ScrollBarMoved(pageview::ScrollAction code, int position);
+    void ScrollBarMoved(page::ScrollAction code, int position);
     void GridWheel(int notchesUp);
     void PaintDone();
     void PlaceChildren();

@@ -61,7 +61,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     });
     SearchBtn = new QPushButton(MagnifierIcon(), "Search", this);
     CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", this);
-    StartPositionRG = new RadioGroup("Start Position", {"from top", "from current position"}, this);
+    StartPositionRG = new search::RadioGroup("Start Position", {"from top", "from current position"}, this);
     StartPositionRG->setItemIndex(0);
     Label1 = new QLabel("Hex", this);
     Label2 = new QLabel("Text", this);
@@ -96,8 +96,8 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
         quick.setStyleStrategy(QFont::PreferNoShaping);
         field->setFont(quick);
     }
-    SetTextColour(HexEdit, WindowTextColour());
-    SetTextColour(TextEdit, WindowTextColour());
+    search::SetTextColour(HexEdit, WindowTextColour());
+    search::SetTextColour(TextEdit, WindowTextColour());
 
     connect(HexEdit, &PatternField::textChanged, this, &TFindForm::HexStringChange);
     connect(TextEdit, &PatternField::textChanged, this, &TFindForm::TextChanged);
@@ -116,8 +116,8 @@ QColor TFindForm::WindowTextColour() { return QApplication::palette("QLineEdit")
 void TFindForm::showValidity(bool valid)
 {
     const QColor colour = valid ? WindowTextColour() : RejectedColour();
-    SetTextColour(HexEdit, colour);
-    SetTextColour(TextEdit, colour);
+    search::SetTextColour(HexEdit, colour);
+    search::SetTextColour(TextEdit, colour);
     SearchBtn->setEnabled(valid);
 }
 

@@ -10,7 +10,10 @@
 class QLabel;
 class PatternField;
 class QPushButton;
+
+namespace search {
 class RadioGroup;
+}
 
 class TFindForm : public QDialog {
     Q_OBJECT
@@ -27,7 +30,7 @@ public:
     // Says why an input past a field's limit was not taken; hidden otherwise.
     QLabel* LimitNote;
     // Item 0 "from top", item 1 "from current position".
-    RadioGroup* StartPositionRG;
+    search::RadioGroup* StartPositionRG;
 
     // Set while one handler rewrites the other field, whose handler must then do nothing.
     bool UpdatingText = false;

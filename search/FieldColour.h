@@ -4,6 +4,8 @@
 #include <QPalette>
 #include <QWidget>
 
+namespace search {
+
 // The colour of a text field's text, as the dialogs judge its content.
 inline void SetTextColour(QWidget* edit, const QColor& colour)
 {
@@ -11,3 +13,5 @@ inline void SetTextColour(QWidget* edit, const QColor& colour)
     palette.setColor(QPalette::Text, colour);
     edit->setPalette(palette);
 }
+
+} // namespace search

@@ -28,7 +28,7 @@ int64_t Parse(QStringView text, int base, DigitValue digitValue)
 } // namespace
 
 int64_t ParseHexAddress(QStringView text) { return Parse(text, 16, HexDigitValue<char16_t>); }
-int64_t ParseDecAddress(QStringView text) { return Parse(text, 10, DecDigitValue<char16_t>); }
+int64_t ParseDecAddress(QStringView text) { return Parse(text, 10, util::DecDigitValue<char16_t>); }
 
 QString HexAddressText(int64_t value) { return value < 0 ? QStringLiteral("0") : QString::number(value, 16).toUpper(); }
 QString DecAddressText(int64_t value) { return value < 0 ? QStringLiteral("0") : QString::number(value); }

@@ -44,8 +44,8 @@ void TGTForm::showAcceptable(bool acceptable)
 {
     BitBtn1->setEnabled(acceptable);
     const QColor colour = BitBtn1->isEnabled() ? AcceptedColour() : RejectedColour();
-    SetTextColour(HexEdit, colour);
-    SetTextColour(DecEdit, colour);
+    search::SetTextColour(HexEdit, colour);
+    search::SetTextColour(DecEdit, colour);
 }
 
 void TGTForm::HexEditChange()

@@ -21,7 +21,7 @@ HexFollow FollowHexText(const QString& hex)
     follow.valid = hex.isEmpty() || !bytes.empty();
     follow.text.reserve(static_cast<qsizetype>(bytes.size()));
     for (const uint8_t b : bytes)
-        follow.text.append(IsPrintable(b) ? QChar(pageview::GlyphOf(b)) : QChar(u'.'));
+        follow.text.append(IsPrintable(b) ? QChar(page::GlyphOf(b)) : QChar(u'.'));
     return follow;
 }
 
@@ -30,11 +30,11 @@ TextFollow FollowText(const QString& text)
     TextFollow follow;
     follow.hex.reserve(2 * text.size());
     for (const QChar c : text) {
-        const int b = pageview::ByteOfGlyph(c.unicode());
+        const int b = page::ByteOfGlyph(c.unicode());
         if (b < 0)
             return {false, QString()};
-        follow.hex.append(QLatin1Char(HexDigits[b >> 4]));
-        follow.hex.append(QLatin1Char(HexDigits[b & 0xF]));
+        follow.hex.append(QLatin1Char(util::HexDigits[b >> 4]));
+        follow.hex.append(QLatin1Char(util::HexDigits[b & 0xF]));
     }
     return follow;
 }

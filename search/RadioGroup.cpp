@@ -4,6 +4,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace search {
+
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent), group(new QButtonGroup(this))
 {
@@ -26,3 +28,5 @@ void RadioGroup::setItemIndex(int index)
 }
 
 QRadioButton* RadioGroup::item(int index) const { return static_cast<QRadioButton*>(group->button(index)); }
+
+} // namespace search

@@ -8,6 +8,8 @@
 class QButtonGroup;
 class QRadioButton;
 
+namespace search {
+
 class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
@@ -20,3 +22,5 @@ public:
 private:
     QButtonGroup* group;
 };
+
+} // namespace search

@@ -7,6 +7,8 @@
 
 #include <deque>
 
+namespace util {
+
 namespace {
 
 std::deque<QString> pending;
@@ -33,3 +35,5 @@ void ShowErrorLater(const QString& text)
         QTimer::singleShot(0, qApp, showPending);
     }
 }
+
+} // namespace util

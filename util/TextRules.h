@@ -13,6 +13,8 @@ constexpr bool IsPrintable(uint8_t c)
     return (c >= 0x20 && c < 0x7F) || (c >= 0x80 && c < 0xB0) || (c >= 0xE0 && c < 0xFF);
 }
 
+namespace util {
+
 // The upper-case hex digits, by value.
 inline constexpr char HexDigits[] = "0123456789ABCDEF";
 
@@ -23,6 +25,8 @@ constexpr int DecDigitValue(Char c)
     return c >= Char('0') && c <= Char('9') ? static_cast<int>(c - Char('0')) : -1;
 }
 
+} // namespace util
+
 // 0-15 for a hex digit of either case, -1 for any other character (8- or 16-bit).
 template <typename Char>
 constexpr int HexDigitValue(Char c)
@@ -31,7 +35,7 @@ constexpr int HexDigitValue(Char c)
         return static_cast<int>(c - Char('A')) + 10;
     if (c >= Char('a') && c <= Char('f'))
         return static_cast<int>(c - Char('a')) + 10;
-    return DecDigitValue(c);
+    return util::DecDigitValue(c);
 }
 
 // Spaces are skipped anywhere; any other non-digit rejects the whole text

@@ -63,9 +63,9 @@ int main(int argc, char** argv)
     const double full = MedianMicroseconds([page](int64_t address) { RefreshInspector(*page, address); });
     size_t sink = 0;
     const double core = MedianMicroseconds([page, &sink](int64_t address) {
-        const InspectorSample sample =
-            TakeInspectorSample([page](int64_t offset) { return ReadByte(*page, offset); }, address);
-        sink += static_cast<size_t>(InspectorRowsOf(sample, QLocale())[12].text.size());
+        const page::InspectorSample sample =
+            page::TakeInspectorSample([page](int64_t offset) { return ReadByte(*page, offset); }, address);
+        sink += static_cast<size_t>(page::InspectorRowsOf(sample, QLocale())[12].text.size());
     });
     if (sink == 0)
         return 1;

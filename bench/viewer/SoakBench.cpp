@@ -69,7 +69,7 @@ struct Soak {
         if (kind < 70) {
             page.BinGridKeyDown(page.BinGrid, keys[below(8)], below(6) == 0 ? Qt::ControlModifier : Qt::NoModifier);
         } else if (kind < 85) {
-            page.ScrollBar1Scroll(static_cast<pageview::ScrollAction>(below(4)), page.ScrollBar1->value());
+            page.ScrollBar1Scroll(static_cast<page::ScrollAction>(below(4)), page.ScrollBar1->value());
         } else if (kind < 97) {
             page.MoveToAddress(below(Tebi)); // a goto
         } else {

@@ -101,7 +101,7 @@ TEST(Startup, TitlesTheApplicationAndReportsAMissingLibraryInAnErrorBox)
     const DllLoader missing(std::string("/nonexistent/libzere100.so"));
     EXPECT_THROW(util::File64("/etc/hostname", missing), util::Reported);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, util::LoadFailureText);
+    EXPECT_EQ(boxes[0].text, file::LoadFailureText);
     EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(boxes[0].icon, util::BoxIcon::Error);
 }

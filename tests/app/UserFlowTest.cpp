@@ -70,14 +70,14 @@ protected:
     void expectKeyed(TPageForm* page, int64_t cursor)
     {
         EXPECT_EQ(page->cursorAddress, cursor);
-        for (Grid* grid : {page->BinGrid, page->TextGrid}) {
+        for (page::Grid* grid : {page->BinGrid, page->TextGrid}) {
             EXPECT_EQ(grid->currentRow(), moved.row);
             EXPECT_EQ(grid->currentCol(), moved.col);
         }
         EXPECT_EQ(form.focusWidget(), page->BinGrid);
     }
 
-    pageview::PageShape::Cell moved;
+    page::PageShape::Cell moved;
     TempDir dir;
     std::vector<util::Message> boxes;
     util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, [] {}}};

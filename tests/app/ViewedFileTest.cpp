@@ -184,13 +184,13 @@ protected:
     // The hex text the page shows for the byte at the cursor.
     static std::string CursorHex(TPageForm* page)
     {
-        const pageview::PageShape::Cell cell = page->Shape().CellOfAddress(page->topAddress, page->cursorAddress);
-        const pageview::CellText text = page->CellText(cell.row, cell.col, true);
+        const page::PageShape::Cell cell = page->Shape().CellOfAddress(page->topAddress, page->cursorAddress);
+        const page::CellText text = page->CellText(cell.row, cell.col, true);
         return std::string(text.chars.data(), static_cast<size_t>(text.length));
     }
     std::string HexOf(int64_t offset) const
     {
-        const pageview::CellText text = pageview::ByteText(bytes[static_cast<size_t>(offset)], true);
+        const page::CellText text = page::ByteText(bytes[static_cast<size_t>(offset)], true);
         return std::string(text.chars.data(), static_cast<size_t>(text.length));
     }
 
@@ -382,7 +382,7 @@ TEST_F(ViewedFile, GrownWhileOpenKeepsTheSizeItTook)
     page->MoveToAddress(size + 10); // where the added bytes hold a match
     EXPECT_EQ(page->cursorAddress, size - 1);
     EXPECT_EQ(page->topAddress, top);
-    const pageview::PageShape::Cell pastTheSize = page->Shape().CellOfAddress(top, size);
+    const page::PageShape::Cell pastTheSize = page->Shape().CellOfAddress(top, size);
     EXPECT_EQ(page->CellText(pastTheSize.row, pastTheSize.col, true).length, 0) << "a cell past the size shows a byte";
     form.Timer1Timer();
     EXPECT_EQ(form.StatusPanels[2]->text(), QString::number(size) + QStringLiteral(" bytes"));

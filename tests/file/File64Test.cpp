@@ -113,14 +113,14 @@ TEST(SizeProbe, TellsWhatTheOpenCommandReports)
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
     mkdir(dir.file("folder").c_str(), 0700);
-    EXPECT_EQ(util::ProbeFileSize(dir.write("three", {1, 2, 3})), 3);
-    EXPECT_EQ(util::ProbeFileSize(dir.sparse("huge", int64_t(1) << 40)), int64_t(1) << 40);
-    EXPECT_EQ(util::ProbeFileSize(dir.write("empty", {})), 0);
-    EXPECT_EQ(util::ProbeFileSize("/dev/null"), 0);
-    EXPECT_EQ(util::ProbeFileSize("/dev/zero"), 0);
-    EXPECT_EQ(util::ProbeFileSize(dir.file("fifo")), -1);
-    EXPECT_EQ(util::ProbeFileSize(dir.file("folder")), -1);
-    EXPECT_EQ(util::ProbeFileSize(dir.file("missing")), -1);
+    EXPECT_EQ(file::ProbeFileSize(dir.write("three", {1, 2, 3})), 3);
+    EXPECT_EQ(file::ProbeFileSize(dir.sparse("huge", int64_t(1) << 40)), int64_t(1) << 40);
+    EXPECT_EQ(file::ProbeFileSize(dir.write("empty", {})), 0);
+    EXPECT_EQ(file::ProbeFileSize("/dev/null"), 0);
+    EXPECT_EQ(file::ProbeFileSize("/dev/zero"), 0);
+    EXPECT_EQ(file::ProbeFileSize(dir.file("fifo")), -1);
+    EXPECT_EQ(file::ProbeFileSize(dir.file("folder")), -1);
+    EXPECT_EQ(file::ProbeFileSize(dir.file("missing")), -1);
 }
 
 TEST(File64StandIn, HitsCallNothingAndMissesSeekToTheMissedOffset)
@@ -198,7 +198,7 @@ TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
     EXPECT_FALSE(missingLibrary.complete());
     EXPECT_FALSE(missingEntry.complete());
     reports.clear();
-    const decltype(util::LoadFailureSeam)::Override record(util::LoadFailureSeam, recordReport);
+    const decltype(file::LoadFailureSeam)::Override record(file::LoadFailureSeam, recordReport);
     for (const DllLoader* library : {&missingLibrary, &missingEntry, &missingLibrary}) {
         bool reported = false;
         try {
@@ -214,13 +214,13 @@ TEST(File64StandIn, MissingLibraryOrEntryPointIsReportedAtEveryOpen)
 
 TEST(DllLoader, TheProgramsLoaderFindsTheLibraryBesideTheExecutable)
 {
-    EXPECT_TRUE(Zere100().complete());
+    EXPECT_TRUE(file::Zere100().complete());
 }
 
 // The library itself, through its entry points.
 class Zere100Library : public ::testing::Test {
 protected:
-    const DllLoader& lib = Zere100();
+    const DllLoader& lib = file::Zere100();
     TempDir dir;
 };
 
@@ -265,7 +265,7 @@ TEST_F(Zere100Library, RefusesSockets)
     std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
     ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     EXPECT_LE(lib.open(socketPath.c_str(), 0x8000, 0), 0);
-    EXPECT_EQ(util::ProbeFileSize(socketPath), -1);
+    EXPECT_EQ(file::ProbeFileSize(socketPath), -1);
     close(s);
 }
 
@@ -285,7 +285,7 @@ TEST_F(Zere100Library, OpensBlockDevicesWithTheirSizeFromTheEnd)
     }
     if (device.empty())
         GTEST_SKIP() << "no readable block device here";
-    const int64_t size = util::ProbeFileSize(device);
+    const int64_t size = file::ProbeFileSize(device);
     EXPECT_GT(size, 0);
     File64 file(device);
     EXPECT_EQ(file.size(), size);

@@ -57,16 +57,16 @@ TEST(Zere100Open, RefusesAFileWhoseFlagsCannotBeRead)
     const std::string path = dir.write("data", {1, 2, 3});
     setflValues.clear();
     failGetfl = true;
-    const int handle = Zere100().open(path.c_str(), VX_BINARY | VX_RDONLY, 0);
+    const int handle = file::Zere100().open(path.c_str(), VX_BINARY | VX_RDONLY, 0);
     failGetfl = false;
     EXPECT_LE(handle, 0);
     for (const int flags : setflValues)
         EXPECT_EQ(flags & (O_APPEND | O_ASYNC | O_DIRECT | O_NOATIME), 0) << std::hex << flags;
-    Zere100().close(handle);
+    file::Zere100().close(handle);
 
-    const int opened = Zere100().open(path.c_str(), VX_BINARY | VX_RDONLY, 0);
+    const int opened = file::Zere100().open(path.c_str(), VX_BINARY | VX_RDONLY, 0);
     EXPECT_GT(opened, 0);
-    EXPECT_EQ(Zere100().close(opened), 0);
+    EXPECT_EQ(file::Zere100().close(opened), 0);
 }
 
 // The size probe looks at the type first: what it refuses or takes as empty is never opened.
@@ -76,11 +76,11 @@ TEST(SizeProbe, OpensNoCharacterDeviceFifoOrFolder)
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
     const std::string three = dir.write("three", {1, 2, 3});
     openedPaths.clear();
-    EXPECT_EQ(util::ProbeFileSize("/dev/null"), 0);
-    EXPECT_EQ(util::ProbeFileSize("/dev/zero"), 0);
-    EXPECT_EQ(util::ProbeFileSize(dir.file("fifo")), -1);
-    EXPECT_EQ(util::ProbeFileSize(dir.path()), -1);
+    EXPECT_EQ(file::ProbeFileSize("/dev/null"), 0);
+    EXPECT_EQ(file::ProbeFileSize("/dev/zero"), 0);
+    EXPECT_EQ(file::ProbeFileSize(dir.file("fifo")), -1);
+    EXPECT_EQ(file::ProbeFileSize(dir.path()), -1);
     EXPECT_EQ(openedPaths, std::vector<std::string>{});
-    EXPECT_EQ(util::ProbeFileSize(three), 3);
+    EXPECT_EQ(file::ProbeFileSize(three), 3);
     EXPECT_EQ(openedPaths, std::vector<std::string>{three});
 }

@@ -82,9 +82,9 @@ TEST(AboutCommand, EachUseMakesANewDialogThatIsGoneAfterwards)
         });
     };
     pressOkSoon();
-    AboutCommand(nullptr);
+    output::AboutCommand(nullptr);
     pressOkSoon();
-    AboutCommand(nullptr);
+    output::AboutCommand(nullptr);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[0].isNull());
     EXPECT_TRUE(seen[1].isNull());

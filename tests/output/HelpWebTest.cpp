@@ -29,8 +29,8 @@ private:
 
 TEST(HelpDocumentPath, IsHelpBesideTheExecutable)
 {
-    EXPECT_EQ(HelpDocumentPath("/opt/byteloom/bin"), QStringLiteral("/opt/byteloom/bin/Help/help.html"));
-    EXPECT_EQ(HelpDocumentPath("/opt/byteloom/bin/"), QStringLiteral("/opt/byteloom/bin/Help/help.html"));
+    EXPECT_EQ(output::HelpDocumentPath("/opt/byteloom/bin"), QStringLiteral("/opt/byteloom/bin/Help/help.html"));
+    EXPECT_EQ(output::HelpDocumentPath("/opt/byteloom/bin/"), QStringLiteral("/opt/byteloom/bin/Help/help.html"));
 }
 
 TEST(HelpCommand, OpensTheDocumentBesideTheExecutableWhateverTheWorkingDirectory)
@@ -39,7 +39,7 @@ TEST(HelpCommand, OpensTheDocumentBesideTheExecutableWhateverTheWorkingDirectory
     const QString before = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(elsewhere.path())));
     ShellRecorder shell;
-    HelpCommand(nullptr);
+    output::HelpCommand(nullptr);
     QDir::setCurrent(before);
 
     ASSERT_EQ(shell.opened.size(), 1u);
@@ -53,7 +53,7 @@ TEST(HelpCommand, OpensTheDocumentBesideTheExecutableWhateverTheWorkingDirectory
 TEST(WebCommand, OpensTheProductPageOverHttps)
 {
     ShellRecorder shell;
-    WebCommand(nullptr);
+    output::WebCommand(nullptr);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0].scheme(), QStringLiteral("https"));
     EXPECT_EQ(shell.opened[0].path(), QStringLiteral("/byteloom/Default.aspx"));
@@ -80,7 +80,7 @@ protected:
 TEST_F(FailingShell, AMissingHelpDocumentIsToldWithItsPathAndNotHandedOn)
 {
     const QString missing = QStringLiteral("/nonexistent/Help/help.html");
-    OpenHelpDocument(nullptr, missing);
+    output::OpenHelpDocument(nullptr, missing);
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Cannot open the help document:\n") + missing);
@@ -89,16 +89,16 @@ TEST_F(FailingShell, AMissingHelpDocumentIsToldWithItsPathAndNotHandedOn)
 
 TEST_F(FailingShell, WhatTheSystemCannotOpenIsToldAndWhatItOpensIsNot)
 {
-    HelpCommand(nullptr);
-    WebCommand(nullptr);
+    output::HelpCommand(nullptr);
+    output::WebCommand(nullptr);
     ASSERT_EQ(opened.size(), 2u);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Cannot open the help document:\n") + opened[0].toLocalFile());
-    EXPECT_EQ(boxes[1].text, QStringLiteral("Cannot open the web page:\n") + QString::fromLatin1(WebAddress));
+    EXPECT_EQ(boxes[1].text, QStringLiteral("Cannot open the web page:\n") + QString::fromLatin1(output::WebAddress));
 
     answer = true;
-    HelpCommand(nullptr);
-    WebCommand(nullptr);
+    output::HelpCommand(nullptr);
+    output::WebCommand(nullptr);
     EXPECT_EQ(opened.size(), 4u);
     EXPECT_EQ(boxes.size(), 2u);
 }

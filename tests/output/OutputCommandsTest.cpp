@@ -186,7 +186,7 @@ TEST_F(OutputCommands, AboutShowsTheProductOverTheWindow)
     });
     form.CategoryButtons1Categories3Items1Click();
     EXPECT_EQ(name, QStringLiteral("Byteloom 2.0 Vaderodo"));
-    EXPECT_EQ(version, QStringLiteral("Build: ") + FileVersionOf(QCoreApplication::applicationFilePath()));
+    EXPECT_EQ(version, QStringLiteral("Build: ") + output::FileVersionOf(QCoreApplication::applicationFilePath()));
     EXPECT_EQ(over, &form);
     EXPECT_TRUE(form.findChildren<TAboutDialog*>().isEmpty()); // gone once closed
 }

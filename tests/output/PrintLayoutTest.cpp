@@ -23,7 +23,7 @@ class PrintLayoutTable : public ::testing::TestWithParam<LayoutCase> {};
 TEST_P(PrintLayoutTable, PlacesImageAndBands)
 {
     const LayoutCase& c = GetParam();
-    const PrintLayout layout = ComputePrintLayout(c.pageWidth, c.pageHeight, c.imageWidth, c.imageHeight);
+    const output::PrintLayout layout = output::ComputePrintLayout(c.pageWidth, c.pageHeight, c.imageWidth, c.imageHeight);
     EXPECT_NEAR(layout.scale, c.scale, 1e-4);
     EXPECT_EQ(layout.image, c.image);
     EXPECT_EQ(layout.header, QRect(0, 0, c.pageWidth, c.headerBottom));
@@ -50,13 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CentredTextPos, CentresInTheBandAndLetsAWideTextStartLeftOfThePage)
 {
-    const PrintLayout layout = ComputePrintLayout(4961, 7017, 537, 583);
+    const output::PrintLayout layout = output::ComputePrintLayout(4961, 7017, 537, 583);
     // (4961 - 961) div 2, (0 + 350 - 100) div 2
-    EXPECT_EQ(CentredTextPos(layout.header, 4961, 961, 100), QPoint(2000, 125));
+    EXPECT_EQ(output::CentredTextPos(layout.header, 4961, 961, 100), QPoint(2000, 125));
     // (6806 + 7017 - 100) div 2
-    EXPECT_EQ(CentredTextPos(layout.footer, 4961, 961, 100), QPoint(2000, 6861));
+    EXPECT_EQ(output::CentredTextPos(layout.footer, 4961, 961, 100), QPoint(2000, 6861));
     // A path wider than the page: (4961 - 6000) div 2 truncates toward zero.
-    EXPECT_EQ(CentredTextPos(layout.header, 4961, 6000, 100).x(), -519);
+    EXPECT_EQ(output::CentredTextPos(layout.header, 4961, 6000, 100).x(), -519);
 }
 
 } // namespace

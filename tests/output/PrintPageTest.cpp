@@ -37,7 +37,7 @@ protected:
         QApplication::processEvents();
     }
 
-    void open(const std::string& path, const DllLoader& library = Zere100())
+    void open(const std::string& path, const DllLoader& library = file::Zere100())
     {
         sheet = std::make_unique<QWidget>();
         sheet->resize(1000, 700);
@@ -49,7 +49,7 @@ protected:
     // Prints through a dialog that chooses a PDF file, as "Print to File (PDF)" does.
     void printToPdf()
     {
-        PrintPage(
+        output::PrintPage(
             page, printer,
             [this](QPrinter& chosen, QWidget*) {
                 ++dialogs;
@@ -62,7 +62,7 @@ protected:
     }
 
     // A pixel inside the cell, clear of its text.
-    static QColor CellColour(const QImage& image, const Grid& grid, int col, int row, int left = 0)
+    static QColor CellColour(const QImage& image, const page::Grid& grid, int col, int row, int left = 0)
     {
         return image.pixelColor(grid.cellRect(col, row).bottomRight() + QPoint(left - 1, -1));
     }
@@ -81,8 +81,8 @@ protected:
 TEST_F(PrintPageTest, TheViewImageHasTheScreensCellsAndColours)
 {
     page->cursorAddress = 5;
-    const Grid& hex = *page->BinGrid;
-    const Grid& text = *page->TextGrid;
+    const page::Grid& hex = *page->BinGrid;
+    const page::Grid& text = *page->TextGrid;
     const QImage view = RenderView(*page).image();
     ASSERT_EQ(view.size(), QSize(hex.width() + text.width(), std::max(hex.height(), text.height())));
 
@@ -124,7 +124,7 @@ TEST_F(PrintPageTest, PrintsThePageWithItsFullPathOnOneSheet)
 
     // The address column's colour lies inside the image rectangle, clear of the bands.
     const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
-    const PrintLayout layout = ComputePrintLayout(paint.width(), paint.height(),
+    const output::PrintLayout layout = output::ComputePrintLayout(paint.width(), paint.height(),
                                                   page->BinGrid->width() + page->TextGrid->width(),
                                                   std::max(page->BinGrid->height(), page->TextGrid->height()));
     const double toDots = 50.0 / printer.resolution();
@@ -143,7 +143,7 @@ TEST_F(PrintPageTest, PrintsThePageWithItsFullPathOnOneSheet)
 
 TEST_F(PrintPageTest, WithoutAPageNothingIsAsked)
 {
-    PrintPage(nullptr, printer, [this](QPrinter&, QWidget*) { return ++dialogs, true; }, nullptr);
+    output::PrintPage(nullptr, printer, [this](QPrinter&, QWidget*) { return ++dialogs, true; }, nullptr);
     EXPECT_EQ(dialogs, 0);
 }
 

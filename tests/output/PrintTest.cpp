@@ -151,7 +151,7 @@ TEST(PrintSheet, FollowsTheLayoutTableOnThePrinterPage)
 {
     MessageRecorder messages;
     FakePrinter printer;
-    PrintSheet(printer, Path, ViewImage(537, 583));
+    output::PrintSheet(printer, Path, ViewImage(537, 583));
 
     const FakeEngine& e = printer.engine;
     ASSERT_EQ(e.images.size(), 1u);
@@ -176,7 +176,7 @@ TEST(PrintSheet, ADeviceThatCannotScaleImagesGetsOneMessageAndHeaderAndFooterOnl
 {
     MessageRecorder messages;
     FakePrinter printer(NoScaling);
-    PrintSheet(printer, Path, ViewImage(537, 583));
+    output::PrintSheet(printer, Path, ViewImage(537, 583));
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, QStringLiteral("Device Error"));
@@ -192,7 +192,7 @@ TEST(PrintSheet, APrinterFailingOnTheImageIsToldSoAndTheDocumentStillEnds)
     MessageRecorder messages;
     FakePrinter printer;
     printer.engine.failOnImage = true;
-    PrintSheet(printer, Path, ViewImage(537, 583));
+    output::PrintSheet(printer, Path, ViewImage(537, 583));
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, QStringLiteral("Device Error"));
@@ -204,7 +204,7 @@ TEST(PrintSheet, AnEmptyImageGivesHeaderAndFooterSilently)
 {
     MessageRecorder messages;
     FakePrinter printer;
-    PrintSheet(printer, Path, util::Bitmap());
+    output::PrintSheet(printer, Path, util::Bitmap());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(printer.engine.images.empty());
     EXPECT_EQ(printer.engine.texts.size(), 2u);
@@ -215,7 +215,7 @@ TEST(PrintSheet, ADocumentThatFailsAfterItBeganIsAborted)
 {
     MessageRecorder messages(/*throwOnShow=*/true);
     FakePrinter printer(NoScaling);
-    EXPECT_THROW(PrintSheet(printer, Path, ViewImage(10, 10)), util::Error);
+    EXPECT_THROW(output::PrintSheet(printer, Path, ViewImage(10, 10)), util::Error);
     EXPECT_EQ(printer.engine.aborts, 1);
     EXPECT_EQ(printer.printerState(), QPrinter::Aborted);
 }
@@ -233,7 +233,7 @@ TEST(PrintSheet, AFailedDocumentThatCannotBeAbortedLeavesNoOutputFile)
     FakePrinter printer(NoScaling);
     printer.engine.canAbort = false;
     printer.engine.setProperty(QPrintEngine::PPK_OutputFileName, output);
-    EXPECT_THROW(PrintSheet(printer, Path, ViewImage(10, 10)), util::Error);
+    EXPECT_THROW(output::PrintSheet(printer, Path, ViewImage(10, 10)), util::Error);
     EXPECT_EQ(printer.engine.aborts, 1);
     EXPECT_EQ(printer.engine.ends, 1); // the painter was let go
     EXPECT_FALSE(QFile::exists(output));
@@ -278,7 +278,7 @@ TEST_F(PrintSheetToPdf, OnePageWithHeaderFooterAndTheImageInsideTheMargins)
     UsePdf("view.pdf");
     const int resolution = printer.resolution();
     const QRect paint = printer.pageLayout().paintRectPixels(resolution);
-    const PrintLayout layout = ComputePrintLayout(paint.width(), paint.height(), 537, 583);
+    const output::PrintLayout layout = output::ComputePrintLayout(paint.width(), paint.height(), 537, 583);
 
     // Red image with a one-pixel blue frame: lossless storage keeps both exact.
     util::Bitmap image = ViewImage(537, 583);
@@ -287,7 +287,7 @@ TEST_F(PrintSheetToPdf, OnePageWithHeaderFooterAndTheImageInsideTheMargins)
         p.setPen(Qt::blue);
         p.drawRect(0, 0, 536, 582);
     }
-    PrintSheet(printer, Path, image);
+    output::PrintSheet(printer, Path, image);
     ASSERT_TRUE(messages.shown.empty());
 
     EXPECT_TRUE(RunTool("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\n")));
@@ -345,7 +345,7 @@ TEST_F(PrintSheetToPdf, APrinterThatCannotBeginRaisesAndWritesNothing)
 {
     UsePdf("missing-folder/view.pdf");
     try {
-        PrintSheet(printer, Path, ViewImage(20, 20));
+        output::PrintSheet(printer, Path, ViewImage(20, 20));
         FAIL() << "no error";
     } catch (const util::Error& error) {
         EXPECT_STREQ(error.what(), "The printer could not begin the document.");
@@ -379,7 +379,7 @@ TEST_F(PrintViewTest, CancellingPrintsNothingAndLeavesTheCursor)
     QApplication::setOverrideCursor(Qt::CrossCursor);
     QPrinter printer(QPrinter::HighResolution);
     MakePdfPrinter(printer, pdf);
-    PrintView(printer, [](QPrinter&, QWidget*) { return false; }, nullptr, Path, render);
+    output::PrintView(printer, [](QPrinter&, QWidget*) { return false; }, nullptr, Path, render);
     EXPECT_EQ(renders, 0);
     EXPECT_FALSE(QFile::exists(pdf));
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
@@ -391,7 +391,7 @@ TEST_F(PrintViewTest, CancellingPrintsNothingAndLeavesTheCursor)
 TEST_F(PrintViewTest, ConfirmingPrintsWithTheBusyCursorAndRestoresIt)
 {
     QPrinter printer(QPrinter::HighResolution);
-    PrintView(
+    output::PrintView(
         printer,
         [this](QPrinter& chosen, QWidget*) {
             MakePdfPrinter(chosen, pdf);
@@ -408,7 +408,7 @@ TEST_F(PrintViewTest, AFailingPrinterRestoresTheCursorOnTheWayOut)
 {
     QPrinter printer(QPrinter::HighResolution);
     MakePdfPrinter(printer, QString::fromStdString(dir.file("no/such/folder.pdf")));
-    EXPECT_THROW(PrintView(printer, [](QPrinter&, QWidget*) { return true; }, nullptr, Path, render), util::Error);
+    EXPECT_THROW(output::PrintView(printer, [](QPrinter&, QWidget*) { return true; }, nullptr, Path, render), util::Error);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -37,7 +37,7 @@ auto ReaderOf(const Bytes& bytes)
     };
 }
 
-std::string RowText(const InspectorRows& rows, const std::string& name)
+std::string RowText(const page::InspectorRows& rows, const std::string& name)
 {
     for (const auto& row : rows)
         if (name == row.name)
@@ -50,10 +50,10 @@ class InspectorFixture : public ::testing::Test {
 protected:
     void TearDown() override { QLocale::setDefault(saved); }
 
-    InspectorRows RowsAt(const Bytes& file, int64_t address, const char* locale = "en_US")
+    page::InspectorRows RowsAt(const Bytes& file, int64_t address, const char* locale = "en_US")
     {
         QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
-        return InspectorRowsOf(TakeInspectorSample(ReaderOf(file), address), QLocale());
+        return page::InspectorRowsOf(page::TakeInspectorSample(ReaderOf(file), address), QLocale());
     }
 
     QLocale saved;
@@ -74,7 +74,7 @@ class InspectorRowTest : public InspectorFixture, public ::testing::WithParamInt
 TEST_P(InspectorRowTest, ReadsTheBytesAtTheCursor)
 {
     const RowCase& c = GetParam();
-    const InspectorRows rows = RowsAt(c.bytes, 0, c.locale);
+    const page::InspectorRows rows = RowsAt(c.bytes, 0, c.locale);
     for (const auto& [name, text] : c.rows)
         EXPECT_EQ(RowText(rows, name), text) << "row " << name;
 }
@@ -205,8 +205,8 @@ TEST_F(InspectorFixture, NamesTheRowsInTableOrder)
                                  "int64", "uint64", "float", "double", "time_t", "DateTime",
                                  "File Date", "RGB 5:5:5", "RGB 5:6:5", "RGB24", "RGBA", "RGB32",
                                  "Point16", "Point32"};
-    const InspectorRows rows = RowsAt(Bytes(8, 0), 0);
-    for (int i = 0; i < InspectorRowCount; ++i)
+    const page::InspectorRows rows = RowsAt(Bytes(8, 0), 0);
+    for (int i = 0; i < page::InspectorRowCount; ++i)
         EXPECT_STREQ(rows[static_cast<size_t>(i)].name, names[i]) << "row " << i + 1;
 }
 
@@ -248,15 +248,15 @@ TEST(ZoneScope, PutsTheZoneBack)
     const ZoneScope utc("UTC0");
     {
         const ZoneScope west("EST5");
-        EXPECT_EQ(CTimeText(0).toStdString(), "");
+        EXPECT_EQ(page::CTimeText(0).toStdString(), "");
     }
-    EXPECT_EQ(CTimeText(0).toStdString(), "Thu Jan 01 00:00:00 1970\n");
+    EXPECT_EQ(page::CTimeText(0).toStdString(), "Thu Jan 01 00:00:00 1970\n");
 }
 
 TEST_F(InspectorFixture, NearTheEndOfTheFileTheMissingHighBytesReadAsZero)
 {
     const Bytes file = {0x10, 0x20, 0x30, 0xFF, 0xFE, 0xFD};
-    const InspectorRows rows = RowsAt(file, 3);
+    const page::InspectorRows rows = RowsAt(file, 3);
     EXPECT_EQ(RowText(rows, "uint32"), "16645887"); // 00 FD FE FF
     EXPECT_EQ(RowText(rows, "uint64"), "16645887");
     EXPECT_EQ(RowText(rows, "RGBA"), "R: 253, G: 254, B: 255, A: 0");
@@ -267,7 +267,7 @@ TEST_F(InspectorFixture, NearTheEndOfTheFileTheMissingHighBytesReadAsZero)
 TEST(InspectorSample, StopsAtTheFirstFailedRead)
 {
     const Bytes file(16, 0xAB);
-    const std::vector<std::pair<int64_t, InspectorSample>> cases = {
+    const std::vector<std::pair<int64_t, page::InspectorSample>> cases = {
         {0, {0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB}},
         {8, {0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB, 0xAB}},
         {13, {0xAB, 0xAB, 0xAB, 0, 0, 0, 0, 0}},
@@ -276,7 +276,7 @@ TEST(InspectorSample, StopsAtTheFirstFailedRead)
         {1000, {}},
     };
     for (const auto& [address, expected] : cases)
-        EXPECT_EQ(TakeInspectorSample(ReaderOf(file), address), expected) << "address " << address;
+        EXPECT_EQ(page::TakeInspectorSample(ReaderOf(file), address), expected) << "address " << address;
 }
 
 TEST(InspectorSample, AFailureInTheMiddleEndsTheSampleEvenIfLaterBytesCouldBeRead)
@@ -288,7 +288,7 @@ TEST(InspectorSample, AFailureInTheMiddleEndsTheSampleEvenIfLaterBytesCouldBeRea
             throw util::Error("file read error");
         return static_cast<uint8_t>(offset);
     };
-    EXPECT_EQ(TakeInspectorSample(reader, 100), (InspectorSample{100, 101, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(page::TakeInspectorSample(reader, 100), (page::InspectorSample{100, 101, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(asked, (std::vector<int64_t>{100, 101, 102}));
 }
 
@@ -300,7 +300,7 @@ TEST(InspectorSample, NeverAsksBeyondTheLargestOffset)
         return 0x5A;
     };
     const int64_t last = std::numeric_limits<int64_t>::max();
-    EXPECT_EQ(TakeInspectorSample(reader, last - 2), (InspectorSample{0x5A, 0x5A, 0x5A, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(page::TakeInspectorSample(reader, last - 2), (page::InspectorSample{0x5A, 0x5A, 0x5A, 0, 0, 0, 0, 0}));
     EXPECT_EQ(asked, (std::vector<int64_t>{last - 2, last - 1, last}));
 }
 
@@ -322,8 +322,8 @@ TEST(InspectorFormats, WidenTheYearAndDropTheZone)
     };
     for (const auto& c : cases) {
         const QLocale locale(QString::fromLatin1(c.locale));
-        EXPECT_EQ(InspectorDateFormat(locale).toStdString(), c.date) << c.locale;
-        EXPECT_EQ(InspectorTimeFormat(locale).toStdString(), c.time) << c.locale;
+        EXPECT_EQ(page::InspectorDateFormat(locale).toStdString(), c.date) << c.locale;
+        EXPECT_EQ(page::InspectorTimeFormat(locale).toStdString(), c.time) << c.locale;
     }
 }
 
@@ -339,10 +339,10 @@ TEST(InspectorFormats, EveryLocaleKeepsTheCenturyAndShowsNoZone)
     ASSERT_GT(locales.size(), 100);
     for (const QLocale& locale : locales) {
         const std::string name = locale.name().toStdString();
-        const QString dateText = locale.toString(date, InspectorDateFormat(locale));
+        const QString dateText = locale.toString(date, page::InspectorDateFormat(locale));
         EXPECT_TRUE(dateText.contains(locale.toString(date, u"yyyy"))) << name << ": " << dateText.toStdString();
 
-        const QString format = InspectorTimeFormat(locale);
+        const QString format = page::InspectorTimeFormat(locale);
         const QString timeText = locale.toString(time, format);
         EXPECT_EQ(timeText, timeText.trimmed()) << name;
         for (const char* piece : {"UTC", "GMT", "()", "[]", "( )"})

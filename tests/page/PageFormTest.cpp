@@ -36,7 +36,7 @@ protected:
         openPath(dir.write("page.bin", content), size);
     }
 
-    void openPath(const std::string& path, QSize size = QSize(1000, 700), const DllLoader& library = Zere100())
+    void openPath(const std::string& path, QSize size = QSize(1000, 700), const DllLoader& library = file::Zere100())
     {
         sheet = std::make_unique<QWidget>();
         sheet->resize(size);
@@ -47,12 +47,12 @@ protected:
 
     void key(int k, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(page->BinGrid, Qt::Key(k), modifiers); }
 
-    void click(Grid* grid, int col, int row)
+    void click(page::Grid* grid, int col, int row)
     {
         QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(col, row).center());
     }
 
-    QColor pixel(Grid* grid, int col, int row)
+    QColor pixel(page::Grid* grid, int col, int row)
     {
         // The bottom-right pixel: texts start at the top-left and leave the last rows free.
         const QImage image = grid->grab().toImage();
@@ -85,7 +85,7 @@ TEST_F(Page, StartsAtTheTopWithTheGridsLaidOutForItsPanel)
     EXPECT_EQ(page->ScrollBar1->maximum(), 1000000);
     EXPECT_DOUBLE_EQ(page->bytesPerUnit, 0.005);
 
-    const pageview::GridLayout expected = pageview::LayoutGrids(7, 14, page->Panel6->width(), page->Panel6->height());
+    const page::GridLayout expected = page::LayoutGrids(7, 14, page->Panel6->width(), page->Panel6->height());
     EXPECT_EQ(page->BytesPerRow(), expected.bytesPerRow);
     EXPECT_EQ(page->Rows(), expected.rows);
     EXPECT_GE(page->BytesPerRow(), 2);
@@ -435,9 +435,9 @@ TEST_F(Page, DrawGridCellPaintsIntoAnOffscreenImage)
     image.fill(Qt::black);
     QPainter painter(&image);
     const QRect address(0, 0, 126, 16);
-    page->DrawGridCell(painter, 0, 0, address, CellState{true, false, false}, true);
-    page->DrawGridCell(painter, 2, 0, QRect(130, 0, 18, 16), CellState{}, true);
-    page->DrawGridCell(painter, 5, 0, QRect(150, 0, 18, 16), CellState{}, false);
+    page->DrawGridCell(painter, 0, 0, address, page::CellState{true, false, false}, true);
+    page->DrawGridCell(painter, 2, 0, QRect(130, 0, 18, 16), page::CellState{}, true);
+    page->DrawGridCell(painter, 5, 0, QRect(150, 0, 18, 16), page::CellState{}, false);
     painter.end();
     EXPECT_EQ(image.pixelColor(125, 15), QColor(224, 240, 240));
     EXPECT_EQ(image.pixelColor(147, 15), page->BinGrid->palette().color(QPalette::Active, QPalette::Base));

@@ -7,8 +7,8 @@
 
 #include <sys/stat.h>
 
-using pageview::NavKey;
-using pageview::ScrollAction;
+using page::NavKey;
+using page::ScrollAction;
 using testing_support::ErrorText;
 using testing_support::FakeBlockIO;
 using testing_support::TempDir;
@@ -29,12 +29,12 @@ protected:
     PageStateTest() { page.SetGridShape(16, 4), page.ReckonScrollBar(); }
 
     FakeBlockIO io{Counting(1000)};
-    PageState page{"any", io.library()};
+    page::PageState page{"any", io.library()};
 };
 
 TEST_F(PageStateTest, KeysMoveTheCursorAndSayWhatChanged)
 {
-    PageState::Change c = page.ApplyKey(NavKey::Right, false);
+    page::PageState::Change c = page.ApplyKey(NavKey::Right, false);
     EXPECT_EQ(page.cursorAddress, 1);
     EXPECT_TRUE(c.cursor);
     EXPECT_FALSE(c.view);
@@ -68,11 +68,11 @@ TEST_F(PageStateTest, KeysMoveTheCursorAndSayWhatChanged)
 
 TEST_F(PageStateTest, MoveToAddressPutsTheRowOnTopAndTheInverseFindsTheCell)
 {
-    const PageState::Change c = page.MoveToAddress(999);
+    const page::PageState::Change c = page.MoveToAddress(999);
     EXPECT_TRUE(c.view && c.cursor && c.gridCells);
     EXPECT_EQ(page.cursorAddress, 999);
     EXPECT_EQ(page.topAddress, 992);
-    const pageview::PageShape::Cell cell = page.Shape().CellOfAddress(page.topAddress, page.cursorAddress);
+    const page::PageShape::Cell cell = page.Shape().CellOfAddress(page.topAddress, page.cursorAddress);
     EXPECT_EQ(cell.row, 0);
     EXPECT_EQ(cell.col, 8);
     EXPECT_EQ(page.CellAddress(cell.row, cell.col), 999);
@@ -109,7 +109,7 @@ TEST_F(PageStateTest, ClicksPastTheEndAreRefused)
 
 TEST_F(PageStateTest, ScrollsAndTheWheelMoveOnlyTheView)
 {
-    PageState::Change c = page.ApplyScroll(ScrollAction::Bottom, 0);
+    page::PageState::Change c = page.ApplyScroll(ScrollAction::Bottom, 0);
     EXPECT_TRUE(c.view);
     EXPECT_FALSE(c.cursor);
     EXPECT_EQ(page.topAddress, 992);
@@ -137,13 +137,13 @@ TEST(PageStateIdentity, IsTheOpenedFilesDeviceAndInodeOrNothingWithoutOne)
     TempDir dir;
     const std::string path = dir.write("viewed.bin", {1, 2, 3});
     FakeBlockIO io{{1, 2, 3}};
-    const PageState page{path, io.library()};
+    const page::PageState page{path, io.library()};
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     ASSERT_TRUE(page.fileIdentity);
-    EXPECT_EQ(*page.fileIdentity, (util::FileIdentity{info.st_dev, info.st_ino}));
+    EXPECT_EQ(*page.fileIdentity, (file::FileIdentity{info.st_dev, info.st_ino}));
 
-    const PageState unnamed{dir.file("not-on-disk"), io.library()};
+    const page::PageState unnamed{dir.file("not-on-disk"), io.library()};
     EXPECT_FALSE(unnamed.fileIdentity);
 }
 

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-using namespace pageview;
+using namespace page;
 
 namespace {
 
@@ -367,7 +367,7 @@ TEST(CellColour, FixedFirstThenCursorThenPlain)
 
 TEST(GridGeometry, CellsMeetWithoutLines)
 {
-    GridGeometry grid;
+    page::GridGeometry grid;
     grid.setColumnWidths({126, 18, 18, 18});
     grid.setRowHeight(15);
     grid.setRowCount(4);

@@ -92,8 +92,8 @@ TEST_P(CharacterSet, TextFieldAndPageAgreeBothWays)
 {
     const auto byte = static_cast<uint8_t>(GetParam());
     const QString hex = QString::asprintf("%02X", byte);
-    const pageview::CellText cell = pageview::ByteText(byte, false);
-    const QChar onPage(pageview::GlyphOf(static_cast<uint8_t>(cell.chars[0])));
+    const page::CellText cell = page::ByteText(byte, false);
+    const QChar onPage(page::GlyphOf(static_cast<uint8_t>(cell.chars[0])));
 
     const HexFollow shown = FollowHexText(hex);
     ASSERT_TRUE(shown.valid);

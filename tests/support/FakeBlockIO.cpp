@@ -22,14 +22,14 @@ int64_t FakeBlockIO::size() const { return virtualSize >= 0 ? virtualSize : stat
 
 int FakeBlockIO::open(const char* path, int flags, int mode)
 {
-    return overReal ? Zere100().open(path, flags, mode) : handleToGive;
+    return overReal ? file::Zere100().open(path, flags, mode) : handleToGive;
 }
 
 int64_t FakeBlockIO::seek(int handle, int64_t offset, int origin)
 {
     lastSeekOffset = offset;
     if (overReal) {
-        const int64_t r = Zere100().seek(handle, offset, origin);
+        const int64_t r = file::Zere100().seek(handle, offset, origin);
         if (r >= 0 && origin == VX_SEEK_SET)
             position = r;
         return r;
@@ -44,7 +44,7 @@ int FakeBlockIO::read(int handle, void* buffer, unsigned count)
 {
     count = std::min(count, readLimit);
     if (overReal)
-        return position >= failFrom ? -1 : Zere100().read(handle, buffer, count);
+        return position >= failFrom ? -1 : file::Zere100().read(handle, buffer, count);
     if (handle <= 0 || position >= failFrom)
         return -1;
     if (readResult != 0)
@@ -61,11 +61,11 @@ int FakeBlockIO::read(int handle, void* buffer, unsigned count)
 
 int FakeBlockIO::write(int handle, const void* buffer, unsigned count)
 {
-    return overReal ? Zere100().write(handle, buffer, count) : -1;
+    return overReal ? file::Zere100().write(handle, buffer, count) : -1;
 }
 
-int FakeBlockIO::close(int handle) { return overReal ? Zere100().close(handle) : 0; }
+int FakeBlockIO::close(int handle) { return overReal ? file::Zere100().close(handle) : 0; }
 
-int FakeBlockIO::commit(int handle) { return overReal ? Zere100().commit(handle) : 0; }
+int FakeBlockIO::commit(int handle) { return overReal ? file::Zere100().commit(handle) : 0; }
 
 } // namespace testing_support
