@@ -105,14 +105,13 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildCommands();
     buildTabKeys();
-    buildDialogs();
     startTimers();
     fitMinimumSize();
     fitToScreen();
 
     // Seeds, downloads the list and shows item 0 once it has arrived; nothing waits here.
     bannerPane = std::make_unique<banner::BannerPane>(banner::MakeSeams(), Browser1);
-    afterFirstPaint.push_back([this] { bannerPane->start(); });
+    afterFirstPaint([this] { bannerPane->start(); });
 }
 
 TBEForm::~TBEForm() = default;
@@ -238,18 +237,15 @@ void TBEForm::buildStatusBar()
     StatusPanels[4]->setText(QString::fromLatin1(StatusNotice));
 }
 
-void TBEForm::buildDialogs()
+QStringList TBEForm::chooseFiles()
 {
-    PrintDialog1 = output::ShowPrintDialog;
-    OpenDialog1 = [this] {
-        QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setSizeGripEnabled(true);
-        if (dialog.exec() != QDialog::Accepted)
-            return QStringList();
-        return dialog.selectedFiles();
-    };
+    QFileDialog dialog(this, QStringLiteral("Open File(s)"), QString(), QStringLiteral("All files (*)"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QStringList();
+    return dialog.selectedFiles();
 }
 
 void TBEForm::startTimers()
@@ -321,14 +317,14 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
 void TBEForm::paintEvent(QPaintEvent* event)
 {
     QMainWindow::paintEvent(event);
-    if (afterFirstPaint.empty())
+    if (firstPaintWork.empty())
         return;
     // Queued, so that this paint reaches the screen first.
-    QTimer::singleShot(0, this, [work = std::move(afterFirstPaint)] {
+    QTimer::singleShot(0, this, [work = std::move(firstPaintWork)] {
         for (const auto& run : work)
             run();
     });
-    afterFirstPaint.clear();
+    firstPaintWork.clear();
 }
 
 void TBEForm::holdInput(bool hold)
@@ -361,7 +357,7 @@ TPageForm* TBEForm::activePage() const
 
 void TBEForm::CategoryButtons1Categories0Items1Click()
 {
-    const QStringList files = OpenDialog1 ? OpenDialog1() : QStringList();
+    const QStringList files = OpenDialog1();
     for (const QString& path : files) {
         const std::string localPath = QFile::encodeName(path).toStdString();
         const QString name = BaseName(path);
@@ -406,7 +402,9 @@ void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 
 void TBEForm::CategoryButtons1Categories1Items1Click()
 {
-    output::PrintPage(activePage(), Printer(), PrintDialog1, this, viewedFiles());
+    output::PrintPage(
+        activePage(), Printer(), [this](QPrinter& printer, QWidget* owner) { return PrintDialog1(printer, owner); }, this,
+        viewedFiles());
 }
 
 std::vector<file::FileIdentity> TBEForm::viewedFiles() const

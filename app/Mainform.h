@@ -4,7 +4,9 @@
 
 #include "banner/BannerStrip.h"
 #include "file/FileIdentity.h"
+#include "output/Print.h"
 #include "search/SearchHost.h"
+#include "util/Seam.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -48,12 +50,12 @@ public:
 
     // Work that waits until the window has been painted once, so that start-up shows
     // the window before anything slow begins; each runs once.
-    std::vector<std::function<void()>> afterFirstPaint;
+    void afterFirstPaint(std::function<void()> work) { firstPaintWork.push_back(std::move(work)); }
 
     // The file-open dialog: full paths of the chosen files, empty when cancelled.
-    std::function<QStringList()> OpenDialog1;
+    util::Seam<QStringList()> OpenDialog1{[this] { return chooseFiles(); }};
     // The print dialog: the user chooses the printer and its settings on it; true when confirmed.
-    std::function<bool(QPrinter& printer, QWidget* owner)> PrintDialog1;
+    util::Seam<bool(QPrinter& printer, QWidget* owner)> PrintDialog1{output::ShowPrintDialog};
 
     CategoryButtons* CategoryButtons1 = nullptr;
     QSplitter* Splitter1 = nullptr;
@@ -88,17 +90,18 @@ private:
     void buildPanels();
     void buildStatusBar();
     void buildCommands();
-    void buildDialogs();
     void buildTabKeys();
     void buildEmptyHint();
     void fitToScreen();
     void fitMinimumSize();
     void startTimers();
+    QStringList chooseFiles();
     // The files open in the tabs, which printing must never write into.
     std::vector<file::FileIdentity> viewedFiles() const;
     // The printer, made at the first Print and kept, with the user's choices, for the run.
     QPrinter& Printer();
     std::unique_ptr<QPrinter> printer;
+    std::vector<std::function<void()>> firstPaintWork;
     void runCommand(void (TBEForm::*handler)());
     // Gives the keyboard to the active page's hex grid.
     void focusActivePage();

@@ -136,7 +136,7 @@ bool ShowPrintDialog(QPrinter& printer, QWidget* owner)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
+void PrintView(QPrinter& printer, const PrintDialogCall& dialog, QWidget* owner, const QString& fileName,
                const std::function<util::Bitmap()>& render, const std::vector<file::FileIdentity>& viewed)
 {
     if (!dialog(printer, owner))

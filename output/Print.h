@@ -40,14 +40,14 @@ void PrintSheet(QPrinter& printer, const QString& fileName, const util::Bitmap& 
 
 // The print dialog: lets the user choose the printer and its settings on the
 // printer itself; true when the user confirmed.
-using PrintDialogSeam = std::function<bool(QPrinter& printer, QWidget* owner)>;
+using PrintDialogCall = std::function<bool(QPrinter& printer, QWidget* owner)>;
 bool ShowPrintDialog(QPrinter& printer, QWidget* owner);
 
 // The Print command around a view: the dialog, then, with the busy cursor,
 // render the view and print it. A cancelled dialog renders and prints nothing;
 // an output file that is one of the viewed files is refused with a box before
 // anything is begun or written.
-void PrintView(QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner, const QString& fileName,
+void PrintView(QPrinter& printer, const PrintDialogCall& dialog, QWidget* owner, const QString& fileName,
                const std::function<util::Bitmap()>& render, const std::vector<file::FileIdentity>& viewed = {});
 
 } // namespace output

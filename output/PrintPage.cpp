@@ -40,7 +40,7 @@ util::Bitmap RenderView(TPageForm& page)
 
 namespace output {
 
-void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogCall& dialog, QWidget* owner,
                const std::vector<file::FileIdentity>& viewed)
 {
     if (!page)

@@ -26,7 +26,7 @@ namespace output {
 // The Print command: nothing without a page; otherwise the dialog, then the
 // page's view on one sheet, with the file's full path as the header, unless the
 // output is one of the viewed files.
-void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogSeam& dialog, QWidget* owner,
+void PrintPage(TPageForm* page, QPrinter& printer, const PrintDialogCall& dialog, QWidget* owner,
                const std::vector<file::FileIdentity>& viewed = {});
 
 } // namespace output

@@ -30,12 +30,4 @@ void ShowMessage(QWidget* owner, const Message& message) { ShowMessageSeam(owner
 
 void Beep() { BeepSeam(); }
 
-ScopedMessageSeam::ScopedMessageSeam(MessageSeam seam)
-    : show(ShowMessageSeam,
-           seam.show ? decltype(ShowMessageSeam)::Function([f = std::move(seam.show)](QWidget*, const Message& m) { f(m); })
-                     : nullptr),
-      beep(BeepSeam, std::move(seam.beep))
-{
-}
-
 } // namespace util

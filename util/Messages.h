@@ -7,7 +7,6 @@
 
 #include <QString>
 
-#include <functional>
 
 class QWidget;
 
@@ -29,20 +28,5 @@ void Beep();
 // The platform calls behind ShowMessage and Beep.
 extern Seam<void(QWidget* owner, const Message& message)> ShowMessageSeam;
 extern Seam<void()> BeepSeam;
-
-// For tests: while it lives, boxes and beeps go to these instead of the screen (an
-// empty one keeps the real call).
-struct MessageSeam {
-    std::function<void(const Message&)> show;
-    std::function<void()> beep;
-};
-class ScopedMessageSeam : NoCopy {
-public:
-    explicit ScopedMessageSeam(MessageSeam seam);
-
-private:
-    decltype(ShowMessageSeam)::Override show;
-    decltype(BeepSeam)::Override beep;
-};
 
 } // namespace util

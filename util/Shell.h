@@ -15,10 +15,4 @@ extern Seam<bool(const QUrl& address)> ShellOpenSeam;
 
 inline bool ShellOpen(const QUrl& address) { return ShellOpenSeam(address); }
 
-// For tests: replaces the call for as long as it lives.
-class ScopedShellSeam : public decltype(ShellOpenSeam)::Override {
-public:
-    explicit ScopedShellSeam(std::function<bool(const QUrl&)> open) : Override(ShellOpenSeam, std::move(open)) {}
-};
-
 } // namespace util

@@ -31,7 +31,7 @@ struct BenchWindow {
 
     void open(const QString& path)
     {
-        form.OpenDialog1 = [path] { return QStringList{path}; };
+        decltype(form.OpenDialog1)::Override openDialog{form.OpenDialog1, [path] { return QStringList{path}; }};
         form.CategoryButtons1Categories0Items1Click();
     }
 };

@@ -47,7 +47,7 @@ class TopLevelErrors : public testing::Test {
 protected:
     TopLevelErrors() { thrower.boxes = &boxes; }
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
     Thrower thrower;
 };
 
@@ -91,7 +91,7 @@ TEST_F(TopLevelErrors, APaintThatFailsShowsNoBoxInsideThePaint)
 TEST(Startup, TitlesTheApplicationAndReportsAMissingLibraryInAnErrorBox)
 {
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [&](QWidget*, const util::Message& m) { boxes.push_back(m); }};
     const banner::ScopedSeams offline([] { return banner::Seams{}; });
     const std::unique_ptr<TBEForm> form = StartByteloom();
     EXPECT_EQ(QApplication::applicationName(), "Byteloom 2.0");

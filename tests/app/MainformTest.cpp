@@ -44,12 +44,7 @@ namespace {
 class MainWindow : public testing::Test {
 protected:
     MainWindow()
-        : seam(util::MessageSeam{[this](const util::Message& m) { boxes.push_back(m); }, [this] { ++beeps; }})
     {
-        form.OpenDialog1 = [this] {
-            ++dialogRuns;
-            return chosen;
-        };
     }
 
     void open(const QStringList& paths)
@@ -76,11 +71,16 @@ protected:
     TempDir dir;
     std::vector<util::Message> boxes;
     int beeps = 0;
-    util::ScopedMessageSeam seam;
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
+    decltype(util::BeepSeam)::Override beep{util::BeepSeam, [this] { ++beeps; }};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
     QStringList chosen;
     int dialogRuns = 0;
+    decltype(TBEForm::OpenDialog1)::Override openDialog{form.OpenDialog1, [this] {
+                      ++dialogRuns;
+                      return chosen;
+                  }};
 };
 
 TEST_F(MainWindow, LaysOutCaptionSizesAndStatusPanels)
@@ -220,7 +220,7 @@ TEST_F(MainWindow, ClickingOpenRunsTheDialogAndCollapsingHidesButtons)
 TEST_F(MainWindow, AFailingCommandShowsItsTextOnceTheClickIsOver)
 {
     form.show();
-    form.OpenDialog1 = []() -> QStringList { throw util::Error("dialog failed"); };
+    decltype(TBEForm::OpenDialog1)::Override failing{form.OpenDialog1, []() -> QStringList { throw util::Error("dialog failed"); }};
     QTest::mouseClick(form.CategoryButtons1->viewport(), Qt::LeftButton, {},
                       form.CategoryButtons1->buttonRect(0, 0).center());
     EXPECT_TRUE(boxes.empty());
@@ -233,7 +233,7 @@ TEST_F(MainWindow, AFailingCommandShowsItsTextOnceTheClickIsOver)
 TEST_F(MainWindow, WorkWaitingForTheFirstPaintRunsOnceAfterIt)
 {
     int runs = 0;
-    form.afterFirstPaint.push_back([&runs] { ++runs; });
+    form.afterFirstPaint([&runs] { ++runs; });
     QApplication::processEvents();
     EXPECT_EQ(runs, 0);
     form.show();

@@ -36,7 +36,6 @@ protected:
     UserFlow()
     {
         search::SetSearchDialogOwner(&form);
-        form.OpenDialog1 = [this] { return chosen; };
         form.resize(792, 666);
         form.show();
         activate();
@@ -80,10 +79,12 @@ protected:
     page::PageShape::Cell moved;
     TempDir dir;
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, [] {}}};
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
+    decltype(util::BeepSeam)::Override silent{util::BeepSeam, [] {}};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
     QStringList chosen;
+    decltype(TBEForm::OpenDialog1)::Override openDialog{form.OpenDialog1, [this] { return chosen; }};
 };
 
 std::vector<uint8_t> WithPatternAt(size_t size, std::initializer_list<size_t> offsets)

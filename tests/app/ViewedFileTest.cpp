@@ -100,18 +100,10 @@ std::vector<int> DescriptorModes(const std::string& path)
 class ViewedFile : public testing::Test {
 protected:
     ViewedFile()
-        : seam(util::MessageSeam{[this](const util::Message& m) { boxes.push_back(m.text.toStdString()); },
-                                 [this] { ++beeps; }})
     {
         search::SetSearchDialogOwner(&form);
         form.Timer1->stop();
         form.Timer2->stop();
-        form.OpenDialog1 = [this] { return QStringList{QString::fromStdString(path)}; };
-        form.PrintDialog1 = [this](QPrinter& printer, QWidget*) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QString::fromStdString(pdf));
-            return true;
-        };
         form.resize(1000, 700);
         form.show();
         QApplication::processEvents();
@@ -200,9 +192,17 @@ protected:
     Bytes bytes;
     std::vector<std::string> boxes;
     int beeps = 0;
-    util::ScopedMessageSeam seam;
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam,
+                [this](QWidget*, const util::Message& m) { boxes.push_back(m.text.toStdString()); }};
+    decltype(util::BeepSeam)::Override beep{util::BeepSeam, [this] { ++beeps; }};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
+    decltype(TBEForm::OpenDialog1)::Override openDialog{form.OpenDialog1, [this] { return QStringList{QString::fromStdString(path)}; }};
+    decltype(TBEForm::PrintDialog1)::Override printDialog{form.PrintDialog1, [this](QPrinter& printer, QWidget*) {
+                       printer.setOutputFormat(QPrinter::PdfFormat);
+                       printer.setOutputFileName(QString::fromStdString(pdf));
+                       return true;
+                   }};
 };
 
 const Bytes Marker = {0xDE, 0xAD, 0xBE, 0xEF, 0x01};

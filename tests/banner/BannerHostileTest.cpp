@@ -77,7 +77,7 @@ QSize ImageSize(const QTextDocument& document, const QByteArray& address)
 
 class BannerHostileTest : public ::testing::Test {
 protected:
-    util::ScopedShellSeam shell{[](const QUrl&) { return true; }};
+    decltype(util::ShellOpenSeam)::Override shell{util::ShellOpenSeam, [](const QUrl&) { return true; }};
     BannerView view;
 
     void SetUp() override

@@ -27,7 +27,7 @@ namespace {
 class BannerViewTest : public ::testing::Test {
 protected:
     std::vector<QUrl> opened;
-    util::ScopedShellSeam shell{[this](const QUrl& url) {
+    decltype(util::ShellOpenSeam)::Override shell{util::ShellOpenSeam, [this](const QUrl& url) {
         opened.push_back(url);
         return true;
     }};

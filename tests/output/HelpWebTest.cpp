@@ -17,14 +17,14 @@ namespace {
 
 class ShellRecorder {
 public:
-    ShellRecorder() : seam([this](const QUrl& url) {
+    ShellRecorder() : seam(util::ShellOpenSeam, [this](const QUrl& url) {
         opened.push_back(url);
         return true;
     }) {}
     std::vector<QUrl> opened;
 
 private:
-    util::ScopedShellSeam seam;
+    decltype(util::ShellOpenSeam)::Override seam;
 };
 
 TEST(HelpDocumentPath, IsHelpBesideTheExecutable)
@@ -70,11 +70,11 @@ protected:
     bool answer = false;
     std::vector<QUrl> opened;
     std::vector<util::Message> boxes;
-    util::ScopedShellSeam shell{[this](const QUrl& url) {
+    decltype(util::ShellOpenSeam)::Override shell{util::ShellOpenSeam, [this](const QUrl& url) {
         opened.push_back(url);
         return answer;
     }};
-    util::ScopedMessageSeam messages{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
+    decltype(util::ShowMessageSeam)::Override messages{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
 };
 
 TEST_F(FailingShell, AMissingHelpDocumentIsToldWithItsPathAndNotHandedOn)

@@ -32,21 +32,12 @@ namespace {
 // the boxes replaced.
 class OutputCommands : public ::testing::Test {
 protected:
-    OutputCommands()
-    {
-        form.PrintDialog1 = [this](QPrinter& printer, QWidget* owner) {
-            ++dialogs;
-            dialogOwner = owner;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-            return confirm;
-        };
-    }
+    OutputCommands() = default;
 
     void openFile()
     {
         path = QString::fromStdString(dir.write("shown.bin", RandomBytes(3000, 8)));
-        form.OpenDialog1 = [this] { return QStringList{path}; };
+        decltype(TBEForm::OpenDialog1)::Override openDialog{form.OpenDialog1, [this] { return QStringList{path}; }};
         form.CategoryButtons1Categories0Items1Click();
         ASSERT_NE(form.activePage(), nullptr);
     }
@@ -59,13 +50,20 @@ protected:
     QWidget* dialogOwner = nullptr;
     std::vector<util::Message> boxes;
     std::vector<QUrl> opened;
-    util::ScopedMessageSeam messages{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
-    util::ScopedShellSeam shell{[this](const QUrl& url) {
+    decltype(util::ShowMessageSeam)::Override messages{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
+    decltype(util::ShellOpenSeam)::Override shell{util::ShellOpenSeam, [this](const QUrl& url) {
         opened.push_back(url);
         return true;
     }};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm form;
+    decltype(TBEForm::PrintDialog1)::Override printDialog{form.PrintDialog1, [this](QPrinter& printer, QWidget* owner) {
+                       ++dialogs;
+                       dialogOwner = owner;
+                       printer.setOutputFormat(QPrinter::PdfFormat);
+                       printer.setOutputFileName(pdf);
+                       return confirm;
+                   }};
 };
 
 TEST_F(OutputCommands, PrintWithoutAPageAsksNothing)
@@ -92,7 +90,7 @@ TEST_F(OutputCommands, ThePrinterKeepsTheUsersChoicesFromOnePrintToTheNext)
     openFile();
     QPrinter* first = nullptr;
     int asked = 0;
-    form.PrintDialog1 = [&](QPrinter& printer, QWidget*) {
+    decltype(TBEForm::PrintDialog1)::Override keeps{form.PrintDialog1, [&](QPrinter& printer, QWidget*) {
         ++asked;
         if (!first) {
             first = &printer;
@@ -101,7 +99,7 @@ TEST_F(OutputCommands, ThePrinterKeepsTheUsersChoicesFromOnePrintToTheNext)
         EXPECT_EQ(&printer, first);
         EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
         return false;
-    };
+    }};
     form.CategoryButtons1Categories1Items1Click();
     form.CategoryButtons1Categories1Items1Click();
     EXPECT_EQ(asked, 2);
@@ -124,7 +122,7 @@ TEST_P(PrintIntoViewedFile, PrintsNothingAndSaysWhy)
 {
     const std::vector<uint8_t> otherBytes = RandomBytes(5000, 9);
     const QString other = QString::fromStdString(dir.write("other.bin", otherBytes));
-    form.OpenDialog1 = [&] { return QStringList{other}; };
+    decltype(TBEForm::OpenDialog1)::Override openOther{form.OpenDialog1, [&] { return QStringList{other}; }};
     form.CategoryButtons1Categories0Items1Click();
     openFile(); // the active tab
     const QByteArray shownBytes = [&] {

@@ -75,7 +75,7 @@ protected:
     QPrinter printer{QPrinter::HighResolution};
     int dialogs = 0;
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, {}}};
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
 };
 
 TEST_F(PrintPageTest, TheViewImageHasTheScreensCellsAndColours)

@@ -121,18 +121,20 @@ public:
 class MessageRecorder {
 public:
     explicit MessageRecorder(bool throwOnShow = false)
-        : seam({[this, throwOnShow](const util::Message& m) {
-                    shown.push_back(m);
-                    if (throwOnShow)
-                        throw util::Error("failure in the middle of the sheet");
-                },
-                [] {}})
+        : seam(util::ShowMessageSeam,
+               [this, throwOnShow](QWidget*, const util::Message& m) {
+                   shown.push_back(m);
+                   if (throwOnShow)
+                       throw util::Error("failure in the middle of the sheet");
+               }),
+          silent(util::BeepSeam, [] {})
     {
     }
     std::vector<util::Message> shown;
 
 private:
-    util::ScopedMessageSeam seam;
+    decltype(util::ShowMessageSeam)::Override seam;
+    decltype(util::BeepSeam)::Override silent;
 };
 
 util::Bitmap ViewImage(int width, int height, QColor colour = Qt::red)

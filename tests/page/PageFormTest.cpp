@@ -266,7 +266,7 @@ TEST_P(NarrowPage, KeepsTwoByteColumnsAndScrollsWithoutError)
 {
     const AppFont font(GetParam());
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [&](QWidget*, const util::Message& m) { boxes.push_back(m); }};
     open(RandomBytes(100000, 9), QSize(700, 500));
     page->Splitter3->setSizes({1, 10000});
     QApplication::processEvents();
@@ -448,7 +448,7 @@ TEST_F(Page, DrawGridCellPaintsIntoAnOffscreenImage)
 TEST_F(Page, UnreadableBytesPaintBlankAndTheTextIsShownOnceAfterThePaint)
 {
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam({[&](const util::Message& m) { boxes.push_back(m); }, {}});
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [&](QWidget*, const util::Message& m) { boxes.push_back(m); }};
     // A file of 1 MiB whose bytes past the first window cannot be read.
     FakeBlockIO io(int64_t{1} << 20, 0x33);
     io.failFrom = 0x10000;

@@ -39,11 +39,8 @@ namespace {
 class FindCommands : public testing::Test {
 protected:
     FindCommands()
-        : seam(util::MessageSeam{[this](const util::Message& m) { events.push_back("box: " + m.text.toStdString()); },
-                                 [this] { events.push_back("beep"); }})
     {
         search::SetSearchDialogOwner(&form);
-        form.OpenDialog1 = [this] { return chosen; };
     }
 
     TPageForm* open(const std::string& path)
@@ -100,9 +97,12 @@ protected:
 
     TempDir dir;
     std::vector<std::string> events;
-    util::ScopedMessageSeam seam;
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam,
+                [this](QWidget*, const util::Message& m) { events.push_back("box: " + m.text.toStdString()); }};
+    decltype(util::BeepSeam)::Override beep{util::BeepSeam, [this] { events.push_back("beep"); }};
     TBEForm form;
     QStringList chosen;
+    decltype(TBEForm::OpenDialog1)::Override openDialog{form.OpenDialog1, [this] { return chosen; }};
     int files = 0;
     bool gotoOkEnabled = false;
     int actions = 0; // how often duringSearch's action ran
