@@ -403,7 +403,7 @@ void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
 void TBEForm::CategoryButtons1Categories1Items1Click()
 {
     output::PrintPage(
-        activePage(), Printer(), [this](QPrinter& printer, QWidget* owner) { return PrintDialog1(printer, owner); }, this,
+        activePage(), Printer(), [this](QPrinter& target, QWidget* owner) { return PrintDialog1(target, owner); }, this,
         viewedFiles());
 }
 
