@@ -63,8 +63,10 @@ public:
             std::rethrow_exception(failure);
         if (next >= file.size())
             return false;
-        const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(stream.spaceSize()),
+        // The first steps are short, so that a Next among dense matches reads little.
+        const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::min(stream.spaceSize(), ramp)),
                                                                   file.size() - next));
+        ramp = std::min(2 * ramp, stream.spaceSize());
         const size_t n = ReadSpan(file, next, stream.space(), want, failure);
         next += static_cast<int64_t>(n);
         stream.add(n);
@@ -74,6 +76,7 @@ public:
 private:
     const util::File64& file;
     int64_t next; // the offset of the next byte to read
+    size_t ramp = util::File64::File64Imp::WindowSize; // the most the next step reads
     std::exception_ptr failure;
 };
 

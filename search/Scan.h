@@ -30,7 +30,7 @@ namespace search {
 
 // The bytes read and scanned at a time: well within the level-2 cache, with room
 // for the carried bytes, the kernels' working set and the library's copy.
-inline constexpr size_t ScanStep = size_t{128} << 10;
+inline constexpr size_t ScanStep = size_t{256} << 10;
 
 // The first match at or after start (a negative start counts as 0): its offset, -1
 // when there is none, SearchCancelled when the pacer stopped the scan. An empty
