@@ -10,6 +10,7 @@
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
 #include "page/PageView.h"
+#include "search/CompareCommands.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
@@ -40,6 +41,7 @@ namespace {
 class TabSheet : public QWidget {
 public:
     TPageForm* page = nullptr;
+    QString name; // the file's name
 };
 
 struct Command {
@@ -89,6 +91,9 @@ QString TabCaption(const QString& name)
     return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// Ends the caption of a page paired for comparison.
+const QString PairMark = QStringLiteral(" \u21C4");
+
 const QSize DesignedSize(792, 666);
 const QSize DesignedMinimum(540, 400);
 const QPoint DesignedPosition(335, 88);
@@ -105,6 +110,7 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildCommands();
     buildTabKeys();
+    buildCompareKeys();
     startTimers();
     fitMinimumSize();
     fitToScreen();
@@ -366,6 +372,7 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
             continue;
         }
         auto* sheet = new TabSheet;
+        sheet->name = name;
         const int index = FilePages->addTab(sheet, TabCaption(name));
         try {
             sheet->page = new TPageForm(sheet, localPath);
@@ -396,6 +403,7 @@ void TBEForm::CategoryButtons1Categories0Items0Click()
     FilePages->removeTab(active);
     delete sheet;
     FilePages->setCurrentIndex(next);
+    showPairMarks(); // a closed page's pair has ended
 }
 
 void TBEForm::CategoryButtons1Categories0Items6Click() { close(); }
@@ -453,3 +461,70 @@ void TBEForm::Timer2Timer() { bannerPane->tick(isVisible()); }
 void TBEForm::downloadBannerList() { bannerPane->downloadBannerList(); }
 
 void TBEForm::showBannerItem(std::uint32_t k) { bannerPane->showBannerItem(k); }
+
+// Provisional keys of the comparison commands, until they join the command registry.
+void TBEForm::buildCompareKeys()
+{
+    const auto addKey = [this](QKeySequence key, void (TBEForm::*handler)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
+        addAction(action);
+    };
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_K), &TBEForm::compareWithListCommand);
+    addKey(QKeySequence(Qt::Key_F6), &TBEForm::nextDifferenceCommand);
+    addKey(QKeySequence(Qt::SHIFT | Qt::Key_F6), &TBEForm::previousDifferenceCommand);
+}
+
+void TBEForm::showPairMarks()
+{
+    for (int i = 0; i < FilePages->count(); ++i)
+        if (const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(i)))
+            FilePages->setTabText(i, TabCaption(sheet->name) + (sheet->page && sheet->page->Partner() ? PairMark : QString()));
+}
+
+void TBEForm::compareWith(int index)
+{
+    TPageForm* page = activePage();
+    const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(index));
+    if (!page || !sheet || !sheet->page || sheet->page == page || search::SearchRunning())
+        return;
+    page->CompareWith(*sheet->page);
+    showPairMarks();
+}
+
+// The other pages by name and folder, in the order of their tabs.
+void TBEForm::compareWithListCommand()
+{
+    const TPageForm* page = activePage();
+    if (!page || search::SearchRunning())
+        return;
+    QStringList items;
+    std::vector<int> indexes;
+    for (int i = 0; i < FilePages->count(); ++i) {
+        const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(i));
+        if (!sheet || !sheet->page || sheet->page == page)
+            continue;
+        const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(sheet->page->fileName)));
+        items << sheet->name + QStringLiteral(" \u2014 ") + info.absolutePath();
+        indexes.push_back(i);
+    }
+    if (items.isEmpty())
+        return;
+    const int chosen = search::ChoosePartner(this, items);
+    if (chosen >= 0 && static_cast<size_t>(chosen) < indexes.size())
+        compareWith(indexes[static_cast<size_t>(chosen)]);
+}
+
+void TBEForm::nextDifferenceCommand() { search::NextDifferenceCommand(*this); }
+
+void TBEForm::previousDifferenceCommand() { search::PreviousDifferenceCommand(*this); }
+
+void TBEForm::countDifferencesCommand() { search::CountDifferencesCommand(*this); }
+
+void TBEForm::stopComparingCommand()
+{
+    search::StopComparingCommand(*this);
+    showPairMarks();
+}

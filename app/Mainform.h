@@ -81,6 +81,16 @@ public slots:
     void Timer1Timer();
     void Timer2Timer();
 
+    // Comparing two pages: pairs the active page with the page of tab index; the small
+    // list of the other pages (Ctrl+K); the next and previous difference (F6,
+    // Shift+F6); the count of differences; the pair's end.
+    void compareWith(int index);
+    void compareWithListCommand();
+    void nextDifferenceCommand();
+    void previousDifferenceCommand();
+    void countDifferencesCommand();
+    void stopComparingCommand();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +101,9 @@ private:
     void buildStatusBar();
     void buildCommands();
     void buildTabKeys();
+    void buildCompareKeys();
+    // Each tab's caption: the file's name, and the pair's mark while its page is paired.
+    void showPairMarks();
     void buildEmptyHint();
     void fitToScreen();
     void fitMinimumSize();

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace page {
 
 PageState::PageState(const std::string& path, const DllLoader& library)
@@ -12,7 +14,45 @@ PageState::PageState(const std::string& path, const DllLoader& library)
     cursorAddress = 0;
 }
 
-PageState::~PageState() = default;
+PageState::~PageState() { Unpair(); }
+
+void PageState::Pair(PageState& a, PageState& b)
+{
+    if (&a == &b || a.partner == &b)
+        return;
+    a.Unpair();
+    b.Unpair();
+    a.partner = &b;
+    b.partner = &a;
+}
+
+void PageState::Unpair()
+{
+    if (partner)
+        partner->partner = nullptr;
+    partner = nullptr;
+}
+
+PageState::Change PageState::Follow(const PageState& leader)
+{
+    const int64_t cursor = std::min(leader.cursorAddress, fileSize - 1);
+    Change change{.cursor = true};
+    if (bytesPerRow <= 0) { // not laid out yet
+        cursorAddress = cursor;
+        return change;
+    }
+    // The same top, not one of this page's rows: each cell then shows the leader's address.
+    const int64_t top = std::min(leader.topAddress, Shape().MaxTopAddress());
+    if (top != topAddress) {
+        topAddress = top;
+        ReckonScrollBar();
+        change.view = true;
+    }
+    cursorAddress = cursor;
+    // The grids' current cells follow only onto a cell in view.
+    change.gridCells = cursor >= topAddress && cursor - topAddress < BytesPerScreen();
+    return change;
+}
 
 void PageState::SetGridShape(int bytesPerRow_, int rows_)
 {

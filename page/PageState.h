@@ -70,6 +70,30 @@ public:
     // The inspector's rows for the bytes at address.
     InspectorRows InspectorRowsAt(int64_t address) const;
 
+    // Pairing with another page for comparison: a page has at most one partner, and
+    // pairing with a third ends the old pair on both sides. Ending it on either side
+    // ends it on both; a page's end ends its pair.
+    static void Pair(PageState& a, PageState& b);
+    void Unpair();
+    PageState* Partner() const { return partner; }
+
+    // Whether the byte at address (below fileSize) differs from the partner's byte
+    // there; a byte past the partner's end differs. False without a partner. Throws
+    // the partner's read error.
+    bool DiffersFromPartner(int64_t address, uint8_t byte) const
+    {
+        if (!partner)
+            return false;
+        if (address >= partner->fileSize)
+            return true;
+        return partner->file->getByte(address) != byte;
+    }
+
+    // The view and cursor of leader taken over as far as this file reaches: the same
+    // top row (the last row's at most) and the cursor on the same address or on the
+    // last byte.
+    Change Follow(const PageState& leader);
+
     // A byte that failed while painting leaves its cell blank; its text is shown once
     // after the paint, and again only after a paint that succeeded.
     void NotePaintFailure(const char* text);
@@ -81,6 +105,7 @@ private:
     int rows = 0;
     std::string paintFailure;
     bool paintFailureShown = false;
+    PageState* partner = nullptr;
 };
 
 } // namespace page

@@ -31,6 +31,8 @@ constexpr int LabelPanelHeight = 21;
 const QColor AddressBackground = QColor::fromRgb(util::AddressBackgroundRgb);
 const QColor AddressForeground = QColor::fromRgb(util::AddressTextRgb);
 const QColor LabelColour(128, 0, 0);
+// The text of a byte that differs from the partner's byte at the same address.
+const QColor DifferenceText = QColor::fromRgb(0xC00000);
 
 QString ToQString(const page::CellText& text)
 {
@@ -64,7 +66,30 @@ TPageForm::TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader
     RefreshInspector(*this, 0);
 }
 
-TPageForm::~TPageForm() = default;
+TPageForm::~TPageForm() { StopComparing(); }
+
+TPageForm* TPageForm::PartnerPage() const { return dynamic_cast<TPageForm*>(Partner()); }
+
+void TPageForm::CompareWith(TPageForm& other)
+{
+    if (&other == this || PartnerPage() == &other)
+        return;
+    StopComparing();
+    other.StopComparing();
+    Pair(*this, other);
+    RedrawGrids();
+    other.ShowChange(other.Follow(*this), false);
+    other.RedrawGrids();
+}
+
+void TPageForm::StopComparing()
+{
+    TPageForm* other = PartnerPage();
+    Unpair();
+    if (other)
+        other->RedrawGrids();
+    RedrawGrids();
+}
 
 // Panel1 holds a splitter: the grid area Panel3 on the left, the inspector Panel2 on the right.
 void TPageForm::BuildPanels()
@@ -238,7 +263,7 @@ void TPageForm::SyncScrollBar()
     syncingScrollBar = false;
 }
 
-void TPageForm::ShowChange(Change change)
+void TPageForm::ShowChange(Change change, bool partnerFollows)
 {
     if (change.view)
         SyncScrollBar();
@@ -253,6 +278,9 @@ void TPageForm::ShowChange(Change change)
         RedrawGrids();
     if (change.cursor)
         RefreshInspector(*this, cursorAddress);
+    if (change.Any() && partnerFollows)
+        if (TPageForm* other = PartnerPage())
+            other->ShowChange(other->Follow(*this), false);
 }
 
 void TPageForm::Panel3Resize()
@@ -328,7 +356,10 @@ bool TPageForm::BinGridSelectCell(page::Grid*, int col, int row)
     return change.cursor;
 }
 
-void TPageForm::MoveToAddress(int64_t address) { ShowChange(PageState::MoveToAddress(address)); }
+void TPageForm::MoveToAddress(int64_t address, bool partnerFollows)
+{
+    ShowChange(PageState::MoveToAddress(address), partnerFollows);
+}
 
 void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& rect, page::CellState state, bool hexGrid)
 {
@@ -336,6 +367,16 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
     // The byte is read first: a failing read paints nothing of the cell.
     const bool byteCell = col > 0 && !Shape().PastEnd(address);
     const uint8_t byte = byteCell ? CellByte(row, col) : 0;
+    // A partner's byte that cannot be read leaves the cell plain; its failure is told
+    // as the page's own.
+    bool differs = false;
+    if (byteCell && Partner()) {
+        try {
+            differs = DiffersFromPartner(address, byte);
+        } catch (const std::exception& e) {
+            NotePaintFailure(e.what());
+        }
+    }
 
     const QPalette& colours = BinGrid->palette();
     QColor background, text;
@@ -354,7 +395,7 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
         break;
     case page::CellColour::Plain:
         background = colours.color(QPalette::Active, QPalette::Base);
-        text = colours.color(QPalette::Active, QPalette::Text);
+        text = differs ? DifferenceText : colours.color(QPalette::Active, QPalette::Text);
         break;
     }
     if (col == 0 || !byteCell)

@@ -29,8 +29,16 @@ public:
     TPageForm(QWidget* tabSheet, const std::string& path, const DllLoader& library = file::Zere100());
     ~TPageForm() override;
 
-    // Brings the row of address to the top and puts the cursor on it.
-    void MoveToAddress(int64_t address);
+    // Brings the row of address to the top and puts the cursor on it; a partner
+    // follows unless told not to.
+    void MoveToAddress(int64_t address, bool partnerFollows = true);
+
+    // Pairs this page with other for comparison, ending the old pairs of both, and
+    // brings other's view to this one's; every page concerned redraws.
+    void CompareWith(TPageForm& other);
+    // Ends this page's pair; both pages redraw.
+    void StopComparing();
+    TPageForm* PartnerPage() const;
 
     // Paints one cell of the hex grid (hexGrid) or the character grid into any canvas,
     // in the canvas's current font. Throws the paged file's error before painting anything.
@@ -71,8 +79,9 @@ private:
     void BuildGrids();
     void AttachTo(QWidget* tabSheet);
 
-    // Brings the scroll bar, the grids and the inspector up to date after a move.
-    void ShowChange(Change change);
+    // Brings the scroll bar, the grids and the inspector up to date after a move; a
+    // partner follows when partnerFollows.
+    void ShowChange(Change change, bool partnerFollows = true);
     void RedrawGrids();
     void ScrollBarAction(int action);
     void ScrollBarMoved(page::ScrollAction code, int position);

@@ -7,83 +7,18 @@
 #include "search/PatternField.h"
 #include "search/PatternText.h"
 #include "search/RadioGroup.h"
-#include "search/SearchGate.h"
+#include "search/SearchRun.h"
 #include "search/SearchProgress.h"
 #include "search/Search.h"
-#include "util/CursorSwapper.h"
 #include "util/Messages.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
 
 namespace search {
 
 namespace {
-
-// One running search of one page. While it lives the busy cursor shows, the host's
-// input is held and its status line shows the progress of a long search.
-class SearchRun : NoCopy {
-public:
-    SearchRun(SearchHost& host_, const TPageForm& page_) : host(host_), page(page_), gate(*host_.boxOwner())
-    {
-        running = this;
-        host.holdInput(true);
-        clock.start();
-    }
-
-    ~SearchRun()
-    {
-        if (progressShown)
-            host.showStatus(QString());
-        host.holdInput(false);
-        running = nullptr;
-    }
-
-    // The first match at or after start, -1 for none, SearchCancelled when stopped.
-    int64_t run(const std::string& patternText, int64_t start)
-    {
-        from = start;
-        return SearchFile(*page.file, patternText, start, [this](int64_t position) { return pace(position); });
-    }
-
-    static inline SearchRun* running = nullptr;
-
-private:
-    // The engine asks every PacingStep positions, thousands of times a second on a
-    // fast disk; the window runs a few dozen times a second, by the clock.
-    bool pace(int64_t position)
-    {
-        if (clock.elapsed() < nextRunMs)
-            return true;
-        nextRunMs = clock.elapsed() + PaceIntervalMs;
-        SearchPaceSeam(position);
-        if (!gate.cancelled() && clock.elapsed() >= ProgressDelayMs)
-            showProgress(position);
-        return !gate.cancelled();
-    }
-
-    void showProgress(int64_t position)
-    {
-        const QString text = ProgressText(from, position, page.file->size());
-        if (progressShown && text == shownText)
-            return;
-        progressShown = true;
-        shownText = text;
-        host.showStatus(text);
-    }
-
-    SearchHost& host;
-    const TPageForm& page;
-    util::CursorSwapper cursor{Qt::WaitCursor};
-    SearchGate gate;
-    QElapsedTimer clock;
-    qint64 nextRunMs = 0;
-    int64_t from = 0;
-    bool progressShown = false;
-    QString shownText;
-};
 
 void NotFound(SearchHost& host)
 {
@@ -98,8 +33,8 @@ void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
 {
     int64_t found;
     {
-        SearchRun run(host, page);
-        found = run.run(PatternText(FindForm().HexEdit->text()), start);
+        SearchRun run(host, [&page, start](int64_t position) { return ProgressText(start, position, page.file->size()); });
+        found = SearchFile(*page.file, PatternText(FindForm().HexEdit->text()), start, run.pacer());
     }
     if (found == SearchCancelled)
         return;

@@ -37,4 +37,12 @@ inline QString ProgressText(int64_t from, int64_t position, int64_t fileSize)
         .arg(ProgressPercent(from, position, fileSize));
 }
 
+// A comparison's progress, done bytes of total: "Comparing: 12.3 of 1099.5 GB (1%). Esc cancels."
+inline QString ComparisonProgressText(int64_t done, int64_t total)
+{
+    return QStringLiteral("Comparing: %1 of %2 GB (%3%). Esc cancels.")
+        .arg(Gigabytes(done), Gigabytes(total))
+        .arg(ProgressPercent(0, done, total));
+}
+
 } // namespace search
