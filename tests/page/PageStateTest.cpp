@@ -147,4 +147,71 @@ TEST(PageStateIdentity, IsTheOpenedFilesDeviceAndInodeOrNothingWithoutOne)
     EXPECT_FALSE(unnamed.fileIdentity);
 }
 
+// Two pages over real files of 1000 and 300 bytes, paired for comparison.
+class PairedPages : public testing::Test {
+protected:
+    PairedPages()
+    {
+        for (page::PageState* p : {&longer, &shorter})
+            p->SetGridShape(16, 4), p->ReckonScrollBar();
+    }
+    static std::vector<uint8_t> Filled(size_t n, uint8_t byte) { return std::vector<uint8_t>(n, byte); }
+
+    TempDir dir;
+    FakeBlockIO io{FakeBlockIO::OverRealLibrary{}};
+    page::PageState longer{dir.write("longer", Filled(1000, 7)), io.library()};
+    page::PageState shorter{dir.write("shorter", Filled(300, 7)), io.library()};
+};
+
+TEST_F(PairedPages, APageHasOnePartnerAndEitherSideEndsThePair)
+{
+    page::PageState::Pair(longer, shorter);
+    EXPECT_EQ(longer.Partner(), &shorter);
+    EXPECT_EQ(shorter.Partner(), &longer);
+    {
+        page::PageState third{dir.write("third", Filled(10, 7)), io.library()};
+        page::PageState::Pair(third, shorter); // ends the old pair on both sides
+        EXPECT_EQ(longer.Partner(), nullptr);
+        EXPECT_EQ(shorter.Partner(), &third);
+    } // the third page's end ends its pair
+    EXPECT_EQ(shorter.Partner(), nullptr);
+    page::PageState::Pair(longer, longer); // never with itself
+    EXPECT_EQ(longer.Partner(), nullptr);
+    page::PageState::Pair(longer, shorter);
+    shorter.Unpair();
+    EXPECT_EQ(longer.Partner(), nullptr);
+}
+
+TEST_F(PairedPages, BytesPastThePartnersEndDifferAndTheShorterFollowsOntoItsLastByte)
+{
+    EXPECT_FALSE(longer.DiffersFromPartner(500, 1)); // no partner, no difference
+    page::PageState::Pair(longer, shorter);
+    EXPECT_FALSE(longer.DiffersFromPartner(299, 7));
+    EXPECT_TRUE(longer.DiffersFromPartner(299, 8));
+    EXPECT_TRUE(longer.DiffersFromPartner(300, 7));
+
+    longer.MoveToAddress(100);
+    longer.ApplyKey(NavKey::Right, false);
+    page::PageState::Change c = shorter.Follow(longer);
+    EXPECT_EQ(shorter.topAddress, longer.topAddress);
+    EXPECT_EQ(shorter.cursorAddress, 101);
+    EXPECT_TRUE(c.view && c.cursor && c.gridCells);
+
+    longer.MoveToAddress(999);
+    c = shorter.Follow(longer);
+    EXPECT_EQ(shorter.cursorAddress, 299);
+    EXPECT_EQ(shorter.topAddress, 288); // its last row at the top, as far as it goes
+    EXPECT_TRUE(c.gridCells);
+
+    // Scrolled away from the cursor: the view follows, the grids' cells stay.
+    longer.MoveToAddress(0);
+    shorter.Follow(longer);
+    longer.ApplyWheel(-2);
+    c = shorter.Follow(longer);
+    EXPECT_EQ(shorter.topAddress, longer.topAddress);
+    EXPECT_EQ(shorter.cursorAddress, 0);
+    EXPECT_FALSE(c.gridCells);
+}
+
 } // namespace
+
