@@ -248,21 +248,21 @@ void PatternField::took(PatternLine::Edit edit)
     }
 }
 
-// Runs one edit of the model, then redraws, signals and tells accessibility.
-#define PATTERN_EDIT(call)                                                        \
-    do {                                                                          \
-        const QString before_ = AccessibilityActiveSeam() ? line.text() : QString(); \
-        const int cursor_ = line.cursor();                                        \
-        const bool selected_ = line.hasSelection();                               \
-        took(line.call);                                                          \
-        notifyAccessibility(before_, cursor_, selected_);                         \
-    } while (false)
+template <typename Change>
+void PatternField::change(Change&& edit)
+{
+    const QString before = AccessibilityActiveSeam() ? line.text() : QString();
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    took(edit(line));
+    notifyAccessibility(before, cursorBefore, selectionBefore);
+}
 
-void PatternField::insert(const QString& text) { PATTERN_EDIT(insert(text)); }
+void PatternField::insert(const QString& text) { change([&](PatternLine& l) { return l.insert(text); }); }
 
-void PatternField::del() { PATTERN_EDIT(del()); }
+void PatternField::del() { change([&](PatternLine& l) { return l.del(); }); }
 
-void PatternField::backspace() { PATTERN_EDIT(backspace()); }
+void PatternField::backspace() { change([&](PatternLine& l) { return l.backspace(); }); }
 
 void PatternField::cut()
 {
@@ -278,11 +278,11 @@ void PatternField::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
-void PatternField::paste() { PATTERN_EDIT(paste(QGuiApplication::clipboard()->text())); }
+void PatternField::paste() { change([&](PatternLine& l) { return l.paste(QGuiApplication::clipboard()->text()); }); }
 
-void PatternField::undo() { PATTERN_EDIT(undo()); }
+void PatternField::undo() { change([&](PatternLine& l) { return l.undo(); }); }
 
-void PatternField::redo() { PATTERN_EDIT(redo()); }
+void PatternField::redo() { change([&](PatternLine& l) { return l.redo(); }); }
 
 // Screen readers hear of changes only while one listens: the events cost nothing otherwise.
 void PatternField::notifyAccessibility(const QString& before, int cursorBefore, bool selectionBefore) const
@@ -378,7 +378,8 @@ bool PatternField::runKey(QKeyEvent* event)
         // Ctrl+Shift+Insert on X11 pastes what is selected anywhere.
         const bool selection = X11Keys() && event->key() == Qt::Key_Insert
                                && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
-        PATTERN_EDIT(paste(QGuiApplication::clipboard()->text(selection ? QClipboard::Selection : QClipboard::Clipboard)));
+        const QString text = QGuiApplication::clipboard()->text(selection ? QClipboard::Selection : QClipboard::Clipboard);
+        change([&](PatternLine& l) { return l.paste(text); });
         break;
     }
     case KeyAction::Cut: cut(); break;
@@ -409,8 +410,8 @@ bool PatternField::runKey(QKeyEvent* event)
     case KeyAction::SelectNextWord: moveCursor(line.nextWord(cursor), true); break;
     case KeyAction::SelectPreviousWord: moveCursor(line.previousWord(cursor), true); break;
     case KeyAction::Delete: del(); break;
-    case KeyAction::DeleteWordAfter: PATTERN_EDIT(deleteWordAfter()); break;
-    case KeyAction::DeleteWordBefore: PATTERN_EDIT(deleteWordBefore()); break;
+    case KeyAction::DeleteWordAfter: change([&](PatternLine& l) { return l.deleteWordAfter(); }); break;
+    case KeyAction::DeleteWordBefore: change([&](PatternLine& l) { return l.deleteWordBefore(); }); break;
     case KeyAction::Backspace: backspace(); break;
     case KeyAction::Ignore: return false;
     }

@@ -107,6 +107,9 @@ protected:
 private:
     friend class PatternFieldAccessible;
 
+    // Runs one edit of the model, then redraws, signals and tells accessibility.
+    template <typename Change>
+    void change(Change&& edit);
     // What the edit did: a refusal is told, a change redrawn and signalled.
     void took(PatternLine::Edit edit);
     void moveCursor(int position, bool mark);
