@@ -243,12 +243,15 @@ void PatternLine::record(Entry entry)
 void PatternLine::trimHistory()
 {
     while ((separators > MaxUndoSteps || history.size() > MaxUndoChars) && separators > 0) {
-        while (history.front().kind != Kind::Separator)
+        size_t dropped = 1;
+        while (history.front().kind != Kind::Separator) {
             history.pop_front();
+            ++dropped;
+        }
         history.pop_front();
         --separators;
+        undoState -= std::min(undoState, dropped);
     }
-    undoState = history.size();
 }
 
 void PatternLine::removeSelected()

@@ -1,5 +1,6 @@
 // The pattern field against a line edit: the same seeded random keys go to both, and
-// after every key the text, the cursor and the selection must agree. The keys come
+// after every key the text, the cursor, the selection and what can be undone and
+// redone must agree. The keys come
 // from every binding a line edit reacts to on this desktop, and from the raw keys
 // behind the bindings of the other Linux desktops, never from the field's own table.
 
@@ -176,6 +177,8 @@ TEST_P(PatternFieldVersusLineEdit, EveryKeyLeavesTheSameTextCursorAndSelection)
             ++compared;
             const bool brokenNow = edit.selectionStart() < 0 && edit.hasSelectedText();
             if (edit.text() != field.text() || edit.cursorPosition() != field.cursorPosition()
+                || edit.isUndoAvailable() != field.isUndoAvailable()
+                || edit.isRedoAvailable() != field.isRedoAvailable()
                 || (!brokenNow
                     && (edit.selectedText() != field.selectedText() || edit.selectionStart() != field.selectionStart()))) {
                 std::ostringstream keys;
@@ -187,7 +190,9 @@ TEST_P(PatternFieldVersusLineEdit, EveryKeyLeavesTheSameTextCursorAndSelection)
                        << edit.cursorPosition() << " selection " << edit.selectionStart() << " \""
                        << edit.selectedText().toStdString() << "\"\nfield:     \"" << field.text().toStdString()
                        << "\" cursor " << field.cursorPosition() << " selection " << field.selectionStart() << " \""
-                       << field.selectedText().toStdString() << "\"";
+                       << field.selectedText().toStdString() << "\"\nundo/redo: line edit "
+                       << edit.isUndoAvailable() << "/" << edit.isRedoAvailable() << ", field "
+                       << field.isUndoAvailable() << "/" << field.isRedoAvailable();
             }
             // Qt 6.4's line edit, redoing the deletion of a one-character selection
             // made leftwards, is left with a selection starting before the text

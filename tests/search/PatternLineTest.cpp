@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 using search::PatternLine;
@@ -193,4 +194,50 @@ TEST(PatternLine, TypingIsPrintableTextWithoutACommandKey)
     EXPECT_FALSE(PatternLine::isTyping(QStringLiteral("a"), Qt::ControlModifier));
     EXPECT_FALSE(PatternLine::isTyping(QStringLiteral("\r"), Qt::NoModifier));
     EXPECT_FALSE(PatternLine::isTyping(QString(), Qt::NoModifier));
+}
+
+// Seeded random edits, moves and selections: the cursor and the selection stay in
+// the text, undoing everything gives back the first text and redoing everything the
+// last, whatever runs the undo steps were batched into.
+TEST(PatternLine, UndoAndRedoRetraceRandomEdits)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        const auto pick = [&random](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+        PatternLine line;
+        const QString first = QStringLiteral("41 42-43.44");
+        line.setText(first);
+        for (int step = 0; step < 400; ++step) {
+            const int size = static_cast<int>(line.text().size());
+            switch (pick(0, 11)) {
+            case 0: line.insert(QString(QChar(u"0aF .-\U0001F600"[pick(0, 6)]))); break;
+            case 1: line.paste(QStringLiteral("de ad")); break;
+            case 2: line.backspace(); break;
+            case 3: line.del(); break;
+            case 4: line.deleteWordBefore(); break;
+            case 5: line.deleteWordAfter(); break;
+            case 6: line.moveCursor(pick(-2, size + 2), pick(0, 1)); break;
+            case 7: line.setSelection(pick(-2, size + 2), pick(-2, size + 2)); break;
+            case 8: line.moveCursor(line.nextWord(line.cursor()), pick(0, 1)); break;
+            case 9: line.moveCursor(line.previousWord(line.cursor()), pick(0, 1)); break;
+            case 10: line.undo(); break;
+            case 11: line.redo(); break;
+            }
+            const int now = static_cast<int>(line.text().size());
+            ASSERT_GE(line.cursor(), 0);
+            ASSERT_LE(line.cursor(), now);
+            ASSERT_GE(line.selectionStart(), 0);
+            ASSERT_LE(line.selectionEnd(), now);
+        }
+        while (line.isRedoAvailable())
+            line.redo();
+        const QString last = line.text();
+        while (line.isUndoAvailable())
+            line.undo();
+        EXPECT_EQ(line.text(), first);
+        while (line.isRedoAvailable())
+            line.redo();
+        EXPECT_EQ(line.text(), last);
+    }
 }
