@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -42,6 +43,8 @@ QIcon MagnifierIcon()
 
 } // namespace
 
+using search::PatternField;
+
 TFindForm::~TFindForm() = default;
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
@@ -65,6 +68,11 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     StartPositionRG->setItemIndex(0);
     Label1 = new QLabel("Hex", this);
     Label2 = new QLabel("Text", this);
+    // The labels name the fields for screen readers.
+    for (auto [label, field] : {std::pair{Label1, HexEdit}, std::pair{Label2, TextEdit}}) {
+        label->setBuddy(field);
+        field->setAccessibleName(label->text());
+    }
     LimitNote = new QLabel(this);
     LimitNote->setTextFormat(Qt::PlainText);
     LimitNote->hide();
