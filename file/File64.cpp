@@ -108,7 +108,7 @@ File64::File64Imp::~File64Imp() { library.close(handle); }
 
 void File64::File64Imp::seekError() { throw Error("file seek error"); }
 
-int32_t File64::File64Imp::Checked(int count) { return count >= 0 && count <= WindowSize ? count : 0; }
+int32_t File64::File64Imp::Checked(int count, int32_t asked) { return count >= 0 && count <= asked ? count : 0; }
 
 // Until the seek and the read have both answered as asked, the window is empty.
 int32_t File64::File64Imp::refill(int64_t offset)
@@ -120,20 +120,22 @@ int32_t File64::File64Imp::refill(int64_t offset)
     return 0;
 }
 
-int32_t File64::File64Imp::fetch(int64_t offset, uint8_t* buffer)
+int32_t File64::File64Imp::fetch(int64_t offset, uint8_t* buffer, int32_t asked)
 {
     if (offset >= fileSize || library.seek(handle, offset, VX_SEEK_SET) != offset || offset < 0)
         seekError();
-    const int32_t count = Checked(library.read(handle, buffer, WindowSize));
+    const int32_t count = Checked(library.read(handle, buffer, static_cast<unsigned>(asked)), asked);
     if (count <= 0)
         throw Error("file read error");
     return count;
 }
 
-int32_t File64::readAt(int64_t offset, uint8_t* buffer) const
+int32_t File64::readAt(int64_t offset, uint8_t* buffer) const { return readBlock(offset, buffer, File64Imp::WindowSize); }
+
+int32_t File64::readBlock(int64_t offset, uint8_t* buffer, int32_t count) const
 {
-    const int32_t count = imp->fetch(offset, buffer);
-    return static_cast<int32_t>(std::min<int64_t>(count, imp->size() - offset));
+    const int32_t got = imp->fetch(offset, buffer, std::clamp(count, int32_t{1}, BlockLimit));
+    return static_cast<int32_t>(std::min<int64_t>(got, imp->size() - offset));
 }
 
 } // namespace util

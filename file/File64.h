@@ -107,6 +107,11 @@ public:
     // below size() arrived (at least 1).
     int32_t readAt(int64_t offset, uint8_t* buffer) const;
 
+    // The same for up to count bytes (1 to BlockLimit) in one read of the library:
+    // for a scan that reads in steps larger than the window.
+    static constexpr int32_t BlockLimit = 1 << 24;
+    int32_t readBlock(int64_t offset, uint8_t* buffer, int32_t count) const;
+
 private:
     std::unique_ptr<File64Imp> imp;
 };
@@ -132,9 +137,10 @@ public:
         return refill(offset);
     }
 
-    // One read of up to WindowSize bytes at offset into buffer, every answer of the
-    // library checked: the count read (at least 1). Throws as locate does.
-    int32_t fetch(int64_t offset, uint8_t* buffer);
+    // One read of up to count bytes (WindowSize unless asked) at offset into buffer,
+    // every answer of the library checked: the count read (at least 1). Throws as
+    // locate does.
+    int32_t fetch(int64_t offset, uint8_t* buffer, int32_t count = WindowSize);
 
     int64_t size() const { return fileSize; }
     int64_t start() const { return windowStart; }
@@ -143,8 +149,8 @@ public:
 
 private:
     [[noreturn]] static void seekError();
-    // A read's count, or 0 when it is not one that a read of a window can answer.
-    static int32_t Checked(int count);
+    // A read's count, or 0 when it is not one that a read of asked bytes can answer.
+    static int32_t Checked(int count, int32_t asked = WindowSize);
     int32_t refill(int64_t offset);
 
     const DllLoader& library;

@@ -38,7 +38,65 @@ ptrdiff_t MaximalSuffix(const uint8_t* x, ptrdiff_t m, bool reversed, size_t& pe
     return ms;
 }
 
-ScanPath Resolve(ScanPath path)
+// The smallest period of the pattern, from its border table.
+size_t SmallestPeriod(std::span<const uint8_t> x)
+{
+    std::vector<size_t> border(x.size() + 1, 0);
+    size_t k = 0;
+    for (size_t i = 1; i < x.size(); ++i) {
+        while (k > 0 && x[i] != x[k])
+            k = border[k];
+        if (x[i] == x[k])
+            ++k;
+        border[i + 1] = k;
+    }
+    return x.size() - border[x.size()];
+}
+
+// Reads the haystack forward or from its end.
+template <bool Reversed>
+struct Haystack {
+    const uint8_t* y;
+    size_t n;
+    uint8_t operator[](ptrdiff_t i) const { return Reversed ? y[n - 1 - static_cast<size_t>(i)] : y[i]; }
+};
+
+template <bool Reversed>
+size_t TwoWay(std::span<const uint8_t> pattern, const TwoWayPlan& plan, const uint8_t* haystack, size_t n)
+{
+    const uint8_t* x = pattern.data();
+    const auto m = static_cast<ptrdiff_t>(pattern.size());
+    if (pattern.size() > n)
+        return n;
+    const Haystack<Reversed> y{haystack, n};
+    const auto last = static_cast<ptrdiff_t>(n) - m;
+    const ptrdiff_t ell = plan.critical;
+    const auto per = static_cast<ptrdiff_t>(plan.period);
+    // memory: the prefix of the pattern known to match after a periodic shift.
+    ptrdiff_t memory = -1;
+    for (ptrdiff_t j = 0; j <= last;) {
+        ptrdiff_t i = std::max(ell, memory) + 1;
+        while (i < m && x[i] == y[i + j])
+            ++i;
+        if (i < m) {
+            j += i - ell;
+            memory = -1;
+            continue;
+        }
+        for (i = ell; i > memory && x[i] == y[i + j];)
+            --i;
+        if (i <= memory)
+            return static_cast<size_t>(j);
+        j += per;
+        if (plan.periodic)
+            memory = m - per - 1;
+    }
+    return n;
+}
+
+} // namespace
+
+ScanPath ResolvedPath(ScanPath path)
 {
     if (path != ScanPath::Auto && ScanPathAvailable(path))
         return path;
@@ -49,21 +107,19 @@ ScanPath Resolve(ScanPath path)
     return ScanPath::Scalar;
 }
 
-CandidateFilter FilterOf(ScanPath path)
+const ScanKernels& KernelsOf(ScanPath path)
 {
-    switch (path) {
+    switch (ResolvedPath(path)) {
 #if BYTELOOM_SCAN_X86
     case ScanPath::Avx2:
-        return &Avx2Candidate;
+        return Avx2Kernels;
     case ScanPath::Sse2:
-        return &Sse2Candidate;
+        return Sse2Kernels;
 #endif
     default:
-        return &ScalarCandidate;
+        return ScalarKernels;
     }
 }
-
-} // namespace
 
 bool ScanPathAvailable(ScanPath path)
 {
@@ -91,6 +147,46 @@ size_t ScalarCandidate(const uint8_t* data, size_t from, size_t end, const Filte
             return p;
     return end;
 }
+
+size_t ScalarLastCandidate(const uint8_t* data, size_t from, size_t end, const FilterKeys& keys)
+{
+    const uint8_t* a = data + keys.first;
+    const uint8_t* b = data + keys.second;
+    for (size_t p = end; p > from; --p)
+        if (a[p - 1] == keys.firstByte && b[p - 1] == keys.secondByte)
+            return p - 1;
+    return NoPosition;
+}
+
+size_t ScalarFirstDifference(const uint8_t* a, const uint8_t* b, size_t n)
+{
+    size_t i = 0;
+    while (i < n && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+size_t ScalarLastDifference(const uint8_t* a, const uint8_t* b, size_t n)
+{
+    while (n > 0 && a[n - 1] == b[n - 1])
+        --n;
+    return n > 0 ? n - 1 : NoPosition;
+}
+
+namespace {
+
+uint64_t ScalarDifferences(const uint8_t* a, const uint8_t* b, size_t n)
+{
+    uint64_t count = 0;
+    for (size_t i = 0; i < n; ++i)
+        count += a[i] != b[i];
+    return count;
+}
+
+} // namespace
+
+const ScanKernels ScalarKernels = {&ScalarCandidate, &ScalarLastCandidate, &ScalarFirstDifference,
+                                   &ScalarLastDifference, &ScalarDifferences};
 
 FilterKeys PickFilterKeys(std::span<const uint8_t> pattern)
 {
@@ -128,43 +224,30 @@ TwoWayPlan PlanTwoWay(std::span<const uint8_t> pattern)
     return plan;
 }
 
-size_t TwoWayFind(std::span<const uint8_t> pattern, const TwoWayPlan& plan, const uint8_t* y, size_t n)
+size_t TwoWayFind(std::span<const uint8_t> pattern, const TwoWayPlan& plan, const uint8_t* haystack, size_t n)
 {
-    const uint8_t* x = pattern.data();
-    const auto m = static_cast<ptrdiff_t>(pattern.size());
-    if (pattern.size() > n)
-        return n;
-    const auto last = static_cast<ptrdiff_t>(n) - m;
-    const ptrdiff_t ell = plan.critical;
-    const auto per = static_cast<ptrdiff_t>(plan.period);
-    // memory: the prefix of the pattern known to match after a periodic shift.
-    ptrdiff_t memory = -1;
-    for (ptrdiff_t j = 0; j <= last;) {
-        ptrdiff_t i = std::max(ell, memory) + 1;
-        while (i < m && x[i] == y[i + j])
-            ++i;
-        if (i < m) {
-            j += i - ell;
-            memory = -1;
-            continue;
-        }
-        for (i = ell; i > memory && x[i] == y[i + j];)
-            --i;
-        if (i <= memory)
-            return static_cast<size_t>(j);
-        j += per;
-        if (plan.periodic)
-            memory = m - per - 1;
-    }
-    return n;
+    return TwoWay<false>(pattern, plan, haystack, n);
+}
+
+size_t TwoWayFindReversed(std::span<const uint8_t> reversedPattern, const TwoWayPlan& plan, const uint8_t* haystack,
+                          size_t n)
+{
+    return TwoWay<true>(reversedPattern, plan, haystack, n);
 }
 
 BytePattern::BytePattern(std::span<const uint8_t> pattern, ScanPath path)
-    : bytes(pattern.begin(), pattern.end()), scanPath(Resolve(path)), filter(FilterOf(scanPath))
+    : bytes(pattern.begin(), pattern.end()), reversed(pattern.rbegin(), pattern.rend()), scanPath(ResolvedPath(path)),
+      kernels(&KernelsOf(scanPath))
 {
     if (!bytes.empty()) {
         filterKeys = PickFilterKeys(bytes);
         twoWay = PlanTwoWay(bytes);
+        twoWayReversed = PlanTwoWay(reversed);
+        smallestPeriod = SmallestPeriod(bytes);
+        // Two matches closer than L are a period of the pattern apart; with a period
+        // p where 2p <= L + 2 no two periods can mix, so inside a run of period p the
+        // matches lie exactly p apart.
+        runs = 2 * smallestPeriod <= bytes.size() + 2;
     }
 }
 
@@ -177,6 +260,7 @@ size_t BytePattern::find(const uint8_t* data, size_t length) const
         return npos;
     const size_t end = length - l + 1; // positions where the whole pattern fits
     uint64_t verified = 0;
+    const CandidateFilter filter = kernels->first;
     for (size_t p = filter(data, 0, end, filterKeys); p < end; p = filter(data, p + 1, end, filterKeys)) {
         verified += l;
         if (std::memcmp(data + p, bytes.data(), l) == 0) {
@@ -196,17 +280,112 @@ size_t BytePattern::find(const uint8_t* data, size_t length) const
 
 size_t BytePattern::fallback(const uint8_t* data, size_t length, size_t from) const
 {
-    workDone += length - from;
     const size_t hit = TwoWayFind(bytes, twoWay, data + from, length - from);
+    workDone += hit == length - from ? length - from : hit + bytes.size();
     return hit == length - from ? npos : from + hit;
 }
 
-StreamScan::StreamScan(const BytePattern& scanned, size_t blockSize)
+size_t BytePattern::findLast(const uint8_t* data, size_t length) const
+{
+    const size_t l = bytes.size();
+    if (l == 0)
+        return length;
+    if (length < l)
+        return npos;
+    const size_t end = length - l + 1;
+    const LastCandidateFilter filter = kernels->last;
+    uint64_t verified = 0;
+    for (size_t p = filter(data, 0, end, filterKeys); p != NoPosition;
+         p = p > 0 ? filter(data, 0, p, filterKeys) : NoPosition) {
+        verified += l;
+        if (std::memcmp(data + p, bytes.data(), l) == 0) {
+            workDone += verified;
+            return p;
+        }
+        // As find, mirrored: the positions below p go to the linear search.
+        if (verified > 2 * (end - p + l)) {
+            workDone += verified;
+            return fallbackLast(data, p);
+        }
+    }
+    workDone += verified;
+    return npos;
+}
+
+// The last match among the positions below end.
+size_t BytePattern::fallbackLast(const uint8_t* data, size_t end) const
+{
+    if (end == 0)
+        return npos;
+    const size_t n = end - 1 + bytes.size(); // the bytes those positions cover
+    const size_t hit = TwoWayFindReversed(reversed, twoWayReversed, data, n);
+    workDone += hit == n ? n : hit + bytes.size();
+    return hit == n ? npos : n - hit - bytes.size();
+}
+
+size_t BytePattern::runEnd(const uint8_t* data, size_t length, size_t hit) const
+{
+    const size_t from = hit + bytes.size();
+    const size_t same = kernels->firstDifference(data + from, data + from - smallestPeriod, length - from);
+    workDone += same + (from + same < length ? 1 : 0);
+    return from + same;
+}
+
+uint64_t BytePattern::countAll(const uint8_t* data, size_t length, int64_t offset, std::vector<int64_t>& kept,
+                               size_t keep) const
+{
+    const size_t l = bytes.size();
+    if (l == 0 || length < l)
+        return 0;
+    const size_t end = length - l + 1;
+    // The filter tests every byte of a pattern of one or two bytes.
+    const bool exact = l <= 2;
+    uint64_t count = 0;
+    uint64_t failed = 0; // bytes verified at candidates that were no match
+    bool linear = false;
+    for (size_t p = 0; p < end;) {
+        size_t hit;
+        if (!linear) {
+            hit = kernels->first(data, p, end, filterKeys);
+            if (hit >= end)
+                break;
+            if (!exact) {
+                workDone += l;
+                if (std::memcmp(data + hit, bytes.data(), l) != 0) {
+                    failed += l;
+                    // Failed candidates have cost more than twice the bytes passed:
+                    // the rest goes to the linear search.
+                    linear = failed > 2 * (hit + l);
+                    p = hit + 1;
+                    continue;
+                }
+            }
+        } else {
+            hit = fallback(data, length, p);
+            if (hit == npos)
+                break;
+        }
+        // Matches of a periodic pattern come in runs of one period; each run is
+        // counted at once.
+        uint64_t matches = 1;
+        if (runs) {
+            const size_t stop = runEnd(data, length, hit);
+            matches = (stop - l - hit) / smallestPeriod + 1;
+        }
+        for (uint64_t k = 0; k < matches && kept.size() < keep; ++k)
+            kept.push_back(offset + static_cast<int64_t>(hit + k * smallestPeriod));
+        count += matches;
+        p = hit + (matches - 1) * smallestPeriod + 1;
+    }
+    return count;
+}
+
+StreamScan::StreamScan(const BytePattern& scanned, size_t blockSize, int64_t origin)
     : pattern(scanned), block(std::max({blockSize, scanned.size(), size_t(1)})),
       reserve((scanned.size() + Alignment - 2) / Alignment * Alignment),
       buffer(new uint8_t[reserve + block + Alignment]),
       aligned(buffer.get() + (Alignment - reinterpret_cast<uintptr_t>(buffer.get()) % Alignment) % Alignment),
-      first(space())
+      first(space()), base(origin)
 {
 }
 
@@ -242,6 +421,20 @@ void StreamScan::carry()
     first = space() - rest;
     held = rest;
     done = 0;
+}
+
+uint64_t StreamScan::countAll(int64_t positions, std::vector<int64_t>& kept, size_t keep)
+{
+    const size_t n = std::min<size_t>(positionsHeld() - std::min(done, positionsHeld()),
+                                      static_cast<size_t>(std::max<int64_t>(positions, 0)));
+    uint64_t count = 0;
+    if (n > 0) {
+        count = pattern.countAll(first + done, n + pattern.size() - 1, examined(), kept, keep);
+        done += n;
+    }
+    if (exhausted())
+        carry();
+    return count;
 }
 
 int64_t StreamScan::scan(size_t count)

@@ -1,6 +1,7 @@
 #pragma once
 
-// The search engine: a forward scan of one paged file for a byte pattern.
+// The search of the Find and Next commands: a forward scan of one paged file for a
+// byte pattern, over the scan engine (Scan.h), which also holds the other scans.
 
 #include "file/File64.h"
 
@@ -23,14 +24,15 @@ using SearchPacer = std::function<bool(int64_t position)>;
 // The offset of the first match of the pattern text (HexTextToBytes) at or after
 // start, -1 when there is none (no wrap), SearchCancelled when the pacer stopped
 // it, and start itself for an empty pattern (nothing is read then). A negative
-// start searches from 0. Reads the paged file in blocks of whole windows of its own
-// (under 1 MiB, freed after), leaving the file's window where it was; errors of the
-// paged file pass through once the positions before them were examined.
+// start searches from 0. Reads the paged file in steps of its own (FindForward),
+// leaving the file's window where it was; errors of the paged file pass through
+// once the positions before them were examined.
 int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start,
                    const SearchPacer& pace = {});
 
-// Work the last search on this thread did in its scan: bytes compared at candidates
-// plus bytes given to the linear fallback. For tests, which bound it by the input.
+// Work the last pattern scan on this thread did (any scan of Scan.h): bytes compared
+// at candidates, bytes given to the linear fallback and bytes compared to extend
+// runs of matches. For tests, which bound it by the input.
 uint64_t LastSearchWork();
 
 // The same search over an already converted pattern.

@@ -1,12 +1,14 @@
 // The search at the top of the offset range and over a file that grew after its
 // page took its size, against a byte-by-byte scan of the virtual file.
 
+#include "search/Scan.h"
 #include "search/Search.h"
 
 #include "support/VirtualLibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,76 @@ TEST_F(SearchAtTheTop, PacesEveryMillionPositionsUpToTheEnd)
     ASSERT_EQ(Reference(v, Largest, absent, start), -1);
     EXPECT_EQ(Search(file, absent, start, &paced), -1);
     EXPECT_EQ(paced, (std::vector<int64_t>{start + 1000000, start + 2000000}));
+}
+
+// The last match before `before`, looking no lower than from.
+int64_t ReferenceBackward(const VirtualLibrary& v, const Bytes& pattern, int64_t from, int64_t before)
+{
+    const auto l = static_cast<int64_t>(pattern.size());
+    const int64_t top = std::min(before, Largest - l + 1);
+    const Bytes bytes = v.bytes(from, top - from + l - 1);
+    for (int64_t j = top - from - 1; j >= 0; --j)
+        if (std::equal(pattern.begin(), pattern.end(), bytes.begin() + j))
+            return from + j;
+    return -1;
+}
+
+TEST_F(SearchAtTheTop, BackwardAndEveryOccurrenceMatchTheByteByByteScan)
+{
+    const std::vector<int64_t> befores = {Largest, Largest - 1, Largest - 7, Largest - 8, Largest - Window - 2,
+                                          Largest - 2 * MiB - 99, Largest - 3 * MiB};
+    const std::vector<Bytes> patterns = {EndPattern, Straddling, Early, {0x33}, Computed(Largest - 3 * MiB, 2),
+                                         LongerThanAWindow};
+    const int64_t from = Largest - 4 * MiB;
+    for (const Bytes& pattern : patterns) {
+        const search::BytePattern prepared(pattern);
+        for (const int64_t before : befores) {
+            const int64_t expected = ReferenceBackward(v, pattern, from, before);
+            if (expected < 0)
+                continue; // the scan would go on far below the last MiBs
+            (void)file.getByte(before - 5000);
+            ASSERT_EQ(search::FindBackward(file, prepared, before), expected)
+                << Largest - before << " before the end, pattern of " << pattern.size();
+        }
+        search::FindAllResult result;
+        ASSERT_TRUE(search::FindAll(file, prepared, from, 3, result));
+        std::vector<int64_t> all;
+        const Bytes bytes = v.bytes(from, Largest - from);
+        for (size_t j = 0; j + pattern.size() <= bytes.size(); ++j)
+            if (std::equal(pattern.begin(), pattern.end(), bytes.begin() + static_cast<long>(j)))
+                all.push_back(from + static_cast<int64_t>(j));
+        EXPECT_EQ(result.count, static_cast<int64_t>(all.size())) << "pattern of " << pattern.size();
+        all.resize(std::min<size_t>(all.size(), 3));
+        EXPECT_EQ(result.addresses, all);
+        EXPECT_EQ(result.reached, Largest - static_cast<int64_t>(pattern.size()) + 1);
+    }
+}
+
+// Absent patterns backward and a file compared with itself, near the largest offset:
+// the pacer gets positions a million apart, counted down from where the scan began.
+TEST_F(SearchAtTheTop, BackwardAndComparisonPaceAndStopNearTheEnd)
+{
+    const search::BytePattern absent(Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0x13, 0x57});
+    std::vector<int64_t> paced;
+    const auto stopAtThird = [&](int64_t position) {
+        paced.push_back(position);
+        return paced.size() < 3;
+    };
+    EXPECT_EQ(search::FindBackward(file, absent, Largest, stopAtThird), search::SearchCancelled);
+    const int64_t top = Largest - 9;
+    EXPECT_EQ(paced, (std::vector<int64_t>{top - 1000000, top - 2000000, top - 3000000}));
+
+    const util::File64 same{"virtual", v.library()};
+    search::FileComparison comparison(file, same);
+    EXPECT_EQ(comparison.next(Largest - 3 * MiB), -1);
+    EXPECT_EQ(comparison.next(Largest), -1);
+    search::DifferenceTally tally;
+    EXPECT_TRUE(comparison.count(Largest - 3 * MiB, INT64_MAX, tally));
+    EXPECT_EQ(tally.count, 0);
+    EXPECT_EQ(tally.reached, Largest);
+    paced.clear();
+    EXPECT_EQ(comparison.previous(Largest, stopAtThird), search::SearchCancelled);
+    EXPECT_EQ(paced, (std::vector<int64_t>{Largest - 1000000, Largest - 2000000, Largest - 3000000}));
 }
 
 // The page's size is the one taken at open: bytes the file gained later are never
