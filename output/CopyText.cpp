@@ -1,0 +1,182 @@
+#include "output/CopyText.h"
+
+#include "file/File64.h"
+#include "page/PageView.h"
+#include "util/Error.h"
+#include "util/TextRules.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+
+namespace output {
+
+namespace {
+
+constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// The text column's character of each byte, as the grid draws it.
+const std::array<char16_t, 256>& TextGlyphs()
+{
+    static const std::array<char16_t, 256> glyphs = [] {
+        std::array<char16_t, 256> g{};
+        for (int b = 0; b < 256; ++b) {
+            const auto byte = static_cast<uint8_t>(b);
+            g[static_cast<size_t>(b)] = IsPrintable(byte) ? pageview::GlyphOf(byte) : u'.';
+        }
+        return g;
+    }();
+    return glyphs;
+}
+
+template <typename Digit>
+int64_t ParseNumber(QStringView text, int base, Digit digit)
+{
+    int64_t value = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' '))
+            continue;
+        const int d = digit(c.unicode());
+        if (d < 0 || value > (std::numeric_limits<int64_t>::max() - d) / base)
+            return -1;
+        value = value * base + d;
+    }
+    return value;
+}
+
+} // namespace
+
+QString AddressClipText(int64_t address)
+{
+    return QString::number(static_cast<qulonglong>(std::max<int64_t>(address, 0)), 16).toUpper();
+}
+
+int64_t ParseHexNumber(QStringView text)
+{
+    return ParseNumber(text, 16, [](char16_t c) { return HexDigitValue(c); });
+}
+
+int64_t ParseDecNumber(QStringView text)
+{
+    return ParseNumber(text, 10, [](char16_t c) { return DecDigitValue(c); });
+}
+
+int64_t CopyTextLength(CopyFormat format, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    switch (format) {
+    case CopyFormat::HexPairs:
+        return 3 * count - 1; // "7F" and a blank between pairs
+    case CopyFormat::CArray:
+        return 6 * count - 2; // "0x7F" and ", " or ",\n" between elements
+    case CopyFormat::Text:
+        return count;
+    case CopyFormat::Base64:
+        return 4 * ((count + 2) / 3);
+    }
+    return 0;
+}
+
+CopyEncoder::CopyEncoder(CopyFormat format, int64_t count_) : count(count_)
+{
+    out.format = format;
+    const qsizetype length = static_cast<qsizetype>(CopyTextLength(format, count));
+    if (format == CopyFormat::Text) {
+        out.text = QString(length, Qt::Uninitialized);
+        textAt = reinterpret_cast<char16_t*>(out.text.data());
+    } else {
+        out.ascii = QByteArray(length, Qt::Uninitialized);
+        at = out.ascii.data();
+    }
+}
+
+void CopyEncoder::append(const uint8_t* bytes, int64_t n)
+{
+    const uint8_t* const end = bytes + n;
+    switch (out.format) {
+    case CopyFormat::HexPairs:
+        for (const uint8_t* b = bytes; b != end; ++b) {
+            if (taken++ > 0)
+                *at++ = ' ';
+            *at++ = HexDigits[*b >> 4];
+            *at++ = HexDigits[*b & 0xF];
+        }
+        break;
+    case CopyFormat::CArray:
+        for (const uint8_t* b = bytes; b != end; ++b) {
+            if (taken > 0) {
+                *at++ = ',';
+                *at++ = taken % CArrayPerLine == 0 ? '\n' : ' ';
+            }
+            ++taken;
+            *at++ = '0';
+            *at++ = 'x';
+            *at++ = HexDigits[*b >> 4];
+            *at++ = HexDigits[*b & 0xF];
+        }
+        break;
+    case CopyFormat::Text: {
+        const auto& glyphs = TextGlyphs();
+        for (const uint8_t* b = bytes; b != end; ++b)
+            *textAt++ = glyphs[*b];
+        taken += n;
+        break;
+    }
+    case CopyFormat::Base64:
+        for (const uint8_t* b = bytes; b != end; ++b) {
+            carry[carried++] = *b;
+            if (carried == 3) {
+                *at++ = Base64Digits[carry[0] >> 2];
+                *at++ = Base64Digits[((carry[0] & 0x3) << 4) | (carry[1] >> 4)];
+                *at++ = Base64Digits[((carry[1] & 0xF) << 2) | (carry[2] >> 6)];
+                *at++ = Base64Digits[carry[2] & 0x3F];
+                carried = 0;
+            }
+        }
+        taken += n;
+        break;
+    }
+}
+
+CopiedText CopyEncoder::finish()
+{
+    if (out.format == CopyFormat::Base64 && carried > 0) {
+        *at++ = Base64Digits[carry[0] >> 2];
+        const uint8_t second = carried > 1 ? carry[1] : 0;
+        *at++ = Base64Digits[((carry[0] & 0x3) << 4) | (second >> 4)];
+        *at++ = carried > 1 ? Base64Digits[(second & 0xF) << 2] : '=';
+        *at++ = '=';
+        carried = 0;
+    }
+    if (taken != count)
+        throw util::Error("assertion failure");
+    return std::move(out);
+}
+
+CopiedText EncodeBytes(CopyFormat format, const std::vector<uint8_t>& bytes)
+{
+    CopyEncoder encoder(format, static_cast<int64_t>(bytes.size()));
+    encoder.append(bytes.data(), static_cast<int64_t>(bytes.size()));
+    return encoder.finish();
+}
+
+CopiedText CopyFileBytes(const util::File64& file, int64_t start, int64_t count, CopyFormat format)
+{
+    if (count != CopiedCount(start, count, file.size()))
+        throw util::Error("assertion failure");
+    CopyEncoder encoder(format, count);
+    const auto chunk = std::make_unique<uint8_t[]>(util::File64::File64Imp::WindowSize);
+    int64_t done = 0;
+    while (done < count) {
+        // A file that shrank under the page ends the reads early: readAt then fails,
+        // and so does the copy, before anything reaches the clipboard.
+        const int64_t n = std::min<int64_t>(file.readAt(start + done, chunk.get()), count - done);
+        encoder.append(chunk.get(), n);
+        done += n;
+    }
+    return encoder.finish();
+}
+
+} // namespace output
