@@ -81,7 +81,9 @@ double CopyOnce(const TPageForm& page, QWidget& owner, output::CopyFormat format
     });
     output::ShowCopyBytes(page, &owner);
     const Clock::time_point done = Clock::now();
-    if (QGuiApplication::clipboard()->text().isEmpty())
+    // Asked without a conversion, which would add a copy of the text to the peak.
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasText())
         std::fprintf(stderr, "nothing copied\n");
     return Ms(clicked, done);
 }

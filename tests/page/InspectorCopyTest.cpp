@@ -25,6 +25,8 @@ protected:
         std::vector<uint8_t> bytes(64);
         for (size_t i = 0; i < bytes.size(); ++i)
             bytes[i] = static_cast<uint8_t>(0x81 + i);
+        bytes[0] = bytes[1] = bytes[2] = 0; // a time_t in 2004, whose ctime text ends in a line feed
+        bytes[3] = 0x40;
         sheet = std::make_unique<QWidget>();
         sheet->resize(1000, 500);
         page = new TPageForm(sheet.get(), dir.write("inspect.bin", bytes));
@@ -116,6 +118,7 @@ TEST_F(InspectorCopy, TheValuesListTheTwentyOneRowsAsShown)
 {
     const std::vector<page::InspectorValue> values = page::InspectorValues(*page);
     ASSERT_EQ(values.size(), 21u);
+    EXPECT_TRUE(grid->item(12, 1)->text().endsWith(QLatin1Char('\n')));
     EXPECT_EQ(values[0].name, QStringLiteral("bin8"));
     EXPECT_EQ(values[20].name, QStringLiteral("Point32"));
     for (int i = 0; i < 21; ++i) {
