@@ -94,50 +94,65 @@ CopyEncoder::CopyEncoder(CopyFormat format, int64_t count_) : count(count_)
 
 void CopyEncoder::append(const uint8_t* bytes, int64_t n)
 {
+    // Locals, not members, in the loops: a store through a char pointer could change a
+    // member, so the compiler would reload each member at every byte.
     const uint8_t* const end = bytes + n;
+    int64_t done = taken;
+    char* o = at;
     switch (out.format) {
     case CopyFormat::HexPairs:
         for (const uint8_t* b = bytes; b != end; ++b) {
-            if (taken++ > 0)
-                *at++ = ' ';
-            *at++ = HexDigits[*b >> 4];
-            *at++ = HexDigits[*b & 0xF];
+            if (done++ > 0)
+                *o++ = ' ';
+            o[0] = HexDigits[*b >> 4];
+            o[1] = HexDigits[*b & 0xF];
+            o += 2;
         }
         break;
     case CopyFormat::CArray:
         for (const uint8_t* b = bytes; b != end; ++b) {
-            if (taken > 0) {
-                *at++ = ',';
-                *at++ = taken % CArrayPerLine == 0 ? '\n' : ' ';
+            if (done > 0) {
+                o[0] = ',';
+                o[1] = done % CArrayPerLine == 0 ? '\n' : ' ';
+                o += 2;
             }
-            ++taken;
-            *at++ = '0';
-            *at++ = 'x';
-            *at++ = HexDigits[*b >> 4];
-            *at++ = HexDigits[*b & 0xF];
+            ++done;
+            o[0] = '0';
+            o[1] = 'x';
+            o[2] = HexDigits[*b >> 4];
+            o[3] = HexDigits[*b & 0xF];
+            o += 4;
         }
         break;
     case CopyFormat::Text: {
         const auto& glyphs = TextGlyphs();
+        char16_t* t = textAt;
         for (const uint8_t* b = bytes; b != end; ++b)
-            *textAt++ = glyphs[*b];
-        taken += n;
+            *t++ = glyphs[*b];
+        textAt = t;
+        done += n;
         break;
     }
-    case CopyFormat::Base64:
+    case CopyFormat::Base64: {
+        int c = carried;
         for (const uint8_t* b = bytes; b != end; ++b) {
-            carry[carried++] = *b;
-            if (carried == 3) {
-                *at++ = Base64Digits[carry[0] >> 2];
-                *at++ = Base64Digits[((carry[0] & 0x3) << 4) | (carry[1] >> 4)];
-                *at++ = Base64Digits[((carry[1] & 0xF) << 2) | (carry[2] >> 6)];
-                *at++ = Base64Digits[carry[2] & 0x3F];
-                carried = 0;
+            carry[c++] = *b;
+            if (c == 3) {
+                o[0] = Base64Digits[carry[0] >> 2];
+                o[1] = Base64Digits[((carry[0] & 0x3) << 4) | (carry[1] >> 4)];
+                o[2] = Base64Digits[((carry[1] & 0xF) << 2) | (carry[2] >> 6)];
+                o[3] = Base64Digits[carry[2] & 0x3F];
+                o += 4;
+                c = 0;
             }
         }
-        taken += n;
+        carried = c;
+        done += n;
         break;
     }
+    }
+    taken = done;
+    at = o;
 }
 
 CopiedText CopyEncoder::finish()
