@@ -10,6 +10,10 @@
 #include <limits>
 #include <memory>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace output {
 
 namespace {
@@ -28,6 +32,22 @@ const std::array<char16_t, 256>& TextGlyphs()
         return g;
     }();
     return glyphs;
+}
+
+// A fresh output of many MiB is touched page by page; where small pages fault slowly
+// (virtual machines) that costs more than the conversion, so large pages are asked for.
+void AdviseLargePages(void* data, size_t size)
+{
+#ifdef __linux__
+    constexpr uintptr_t Large = uintptr_t{2} << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + Large - 1) & ~(Large - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + size) & ~(Large - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // advice only: a refusal changes nothing
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 template <typename Digit>
@@ -86,9 +106,11 @@ CopyEncoder::CopyEncoder(CopyFormat format, int64_t count_) : count(count_)
     if (format == CopyFormat::Text) {
         out.text = QString(length, Qt::Uninitialized);
         textAt = reinterpret_cast<char16_t*>(out.text.data());
+        AdviseLargePages(textAt, static_cast<size_t>(length) * sizeof(char16_t));
     } else {
         out.ascii = QByteArray(length, Qt::Uninitialized);
         at = out.ascii.data();
+        AdviseLargePages(at, static_cast<size_t>(length));
     }
 }
 
