@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int64_t i = 0; i < n; ++i) {
             const uint8_t b = bytes[static_cast<size_t>(i)];
             const char16_t c = text.at(static_cast<qsizetype>(i)).unicode();
-            FUZZ_CHECK(IsPrintable(b) ? pageview::ByteOfGlyph(c) == b : c == u'.');
+            FUZZ_CHECK(IsPrintable(b) ? page::ByteOfGlyph(c) == b : c == u'.');
         }
         break;
     }

@@ -27,7 +27,7 @@ const std::array<char16_t, 256>& TextGlyphs()
         std::array<char16_t, 256> g{};
         for (int b = 0; b < 256; ++b) {
             const auto byte = static_cast<uint8_t>(b);
-            g[static_cast<size_t>(b)] = IsPrintable(byte) ? pageview::GlyphOf(byte) : u'.';
+            g[static_cast<size_t>(b)] = IsPrintable(byte) ? page::GlyphOf(byte) : u'.';
         }
         return g;
     }();
@@ -79,7 +79,7 @@ int64_t ParseHexNumber(QStringView text)
 
 int64_t ParseDecNumber(QStringView text)
 {
-    return ParseNumber(text, 10, [](char16_t c) { return DecDigitValue(c); });
+    return ParseNumber(text, 10, [](char16_t c) { return util::DecDigitValue(c); });
 }
 
 int64_t CopyTextLength(CopyFormat format, int64_t count)
@@ -126,8 +126,8 @@ void CopyEncoder::append(const uint8_t* bytes, int64_t n)
         for (const uint8_t* b = bytes; b != end; ++b) {
             if (done++ > 0)
                 *o++ = ' ';
-            o[0] = HexDigits[*b >> 4];
-            o[1] = HexDigits[*b & 0xF];
+            o[0] = util::HexDigits[*b >> 4];
+            o[1] = util::HexDigits[*b & 0xF];
             o += 2;
         }
         break;
@@ -141,8 +141,8 @@ void CopyEncoder::append(const uint8_t* bytes, int64_t n)
             ++done;
             o[0] = '0';
             o[1] = 'x';
-            o[2] = HexDigits[*b >> 4];
-            o[3] = HexDigits[*b & 0xF];
+            o[2] = util::HexDigits[*b >> 4];
+            o[3] = util::HexDigits[*b & 0xF];
             o += 4;
         }
         break;

@@ -17,7 +17,7 @@ namespace page {
 namespace {
 
 // Row 0 of the table is the header; rows 1 to 21 hold the values.
-QString CellText(const QTableWidget& grid, int row, int col)
+QString ShownText(const QTableWidget& grid, int row, int col)
 {
     const QTableWidgetItem* item = grid.item(row, col);
     QString text = item ? item->text() : QString();
@@ -30,7 +30,7 @@ void CopyCurrentValue(const QTableWidget& grid)
 {
     const int row = grid.currentRow();
     if (row >= 1 && row <= InspectorRowCount)
-        QGuiApplication::clipboard()->setText(CellText(grid, row, 1));
+        QGuiApplication::clipboard()->setText(ShownText(grid, row, 1));
 }
 
 } // namespace
@@ -50,7 +50,7 @@ QString SelectedCellsText(const QTableWidget& grid)
         if (row >= 0)
             text += cell.row() == row ? QLatin1Char('\t') : QLatin1Char('\n');
         row = cell.row();
-        text += CellText(grid, cell.row(), cell.column());
+        text += ShownText(grid, cell.row(), cell.column());
     }
     return text;
 }
@@ -76,7 +76,7 @@ std::vector<InspectorValue> InspectorValues(const QTableWidget& grid)
 {
     std::vector<InspectorValue> values;
     for (int row = 1; row <= InspectorRowCount; ++row)
-        values.push_back({CellText(grid, row, 0), CellText(grid, row, 1)});
+        values.push_back({ShownText(grid, row, 0), ShownText(grid, row, 1)});
     return values;
 }
 
@@ -85,7 +85,7 @@ std::vector<InspectorValue> InspectorValues(const TPageForm& form) { return Insp
 void CopyInspectorValue(const TPageForm& form, int index)
 {
     if (index >= 0 && index < InspectorRowCount)
-        QGuiApplication::clipboard()->setText(CellText(*form.DataSG, index + 1, 1));
+        QGuiApplication::clipboard()->setText(ShownText(*form.DataSG, index + 1, 1));
 }
 
 } // namespace page

@@ -66,7 +66,6 @@ protected:
     CopyCommands()
     {
         search::SetSearchDialogOwner(&window);
-        window.OpenDialog1 = [this] { return chosen; };
         window.resize(792, 666);
         window.show();
         activate();
@@ -96,10 +95,12 @@ protected:
     TempDir dir;
     std::string path;
     std::vector<util::Message> boxes;
-    util::ScopedMessageSeam seam{{[this](const util::Message& m) { boxes.push_back(m); }, [] {}}};
+    decltype(util::ShowMessageSeam)::Override seam{util::ShowMessageSeam, [this](QWidget*, const util::Message& m) { boxes.push_back(m); }};
+    decltype(util::BeepSeam)::Override silent{util::BeepSeam, [] {}};
     banner::ScopedSeams offline{[] { return banner::Seams{}; }}; // no network in tests
     TBEForm window;
     QStringList chosen;
+    decltype(TBEForm::OpenDialog1)::Override openDialog{window.OpenDialog1, [this] { return chosen; }};
 };
 
 } // namespace

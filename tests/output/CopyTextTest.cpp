@@ -83,12 +83,12 @@ TEST(CopyText, AllByteValuesReadAsThePagesCharacters)
     for (int b = 0; b < 256; ++b) {
         const char16_t c = text.at(b).unicode();
         if (IsPrintable(static_cast<uint8_t>(b))) {
-            EXPECT_EQ(pageview::ByteOfGlyph(c), b) << "byte " << b;
+            EXPECT_EQ(page::ByteOfGlyph(c), b) << "byte " << b;
         } else {
             EXPECT_EQ(c, u'.') << "byte " << b;
         }
         if (b < 0x80) {
-            EXPECT_EQ(c, static_cast<char16_t>(pageview::ByteText(static_cast<uint8_t>(b), false).chars[0])) << b;
+            EXPECT_EQ(c, static_cast<char16_t>(page::ByteText(static_cast<uint8_t>(b), false).chars[0])) << b;
         }
     }
 }
