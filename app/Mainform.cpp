@@ -6,6 +6,7 @@
 #include "file/SizeProbe.h"
 #include "util/DeferredError.h"
 #include "output/About.h"
+#include "output/CopyCommands.h"
 #include "output/HelpWeb.h"
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
@@ -295,6 +296,18 @@ void TBEForm::buildCommands()
             addAction(action);
         }
     }
+    // The copy commands have keys but no button.
+    const std::pair<QKeySequence, void (TBEForm::*)()> copyCommands[] = {
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &TBEForm::CopyAddressClick},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TBEForm::CopyBytesClick},
+    };
+    for (const auto& [shortcut, handler] : copyCommands) {
+        auto* action = new QAction(this);
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, handler = handler] { runCommand(handler); });
+        addAction(action);
+    }
     connect(CategoryButtons1, &CategoryButtons::buttonClicked, this, [this, handlers](int category, int item) {
         runCommand(handlers[static_cast<size_t>(category)][static_cast<size_t>(item)]);
     });
@@ -429,6 +442,18 @@ void TBEForm::CategoryButtons1Categories2Items0Click() { search::FindCommand(*th
 void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*this); }
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
+
+void TBEForm::CopyAddressClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::CopyAddress(*page);
+}
+
+void TBEForm::CopyBytesClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::ShowCopyBytes(*page, this);
+}
 
 void TBEForm::CategoryButtons1Categories3Items0Click() { output::HelpCommand(this); }
 

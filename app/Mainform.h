@@ -78,6 +78,8 @@ public slots:
     void CategoryButtons1Categories3Items0Click(); // Help
     void CategoryButtons1Categories3Items1Click(); // About
     void CategoryButtons1Categories3Items2Click(); // Web
+    void CopyAddressClick(); // Copy Address (no button)
+    void CopyBytesClick();   // Copy Bytes (no button)
     void Timer1Timer();
     void Timer2Timer();
 

@@ -1,6 +1,7 @@
 #include "page/InspectorView.h"
 
 #include "page/Inspector.h"
+#include "page/InspectorCopy.h"
 #include "util/Product.h"
 
 #include <QHeaderView>
@@ -127,6 +128,7 @@ void SetUpInspector(QTableWidget& grid)
     rows->setMinimumSectionSize(RowHeight);
     rows->setDefaultSectionSize(RowHeight);
     rows->setSectionResizeMode(QHeaderView::Fixed);
+    page::SetUpInspectorCopy(grid);
 }
 
 void FillInspector(QTableWidget& grid, const InspectorRows& rows)
