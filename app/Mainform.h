@@ -18,6 +18,8 @@
 #include <memory>
 
 class CategoryButtons;
+class CommandRegistry;
+class QMenu;
 class QLabel;
 class QPrinter;
 class QSplitter;
@@ -66,6 +68,10 @@ public:
     QLabel* EmptyHint = nullptr; // over the tab area while no file is open
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    // Every command's action; the bar, the keys and PageMenu are made from it.
+    std::unique_ptr<CommandRegistry> Commands;
+    // The page's context menu, the same for every page.
+    QMenu* PageMenu = nullptr;
 
 public slots:
     void CategoryButtons1Categories0Items1Click(); // Open
@@ -92,6 +98,7 @@ private:
     void buildPanels();
     void buildStatusBar();
     void buildCommands();
+    void attachPageMenu(TPageForm* page);
     void buildTabKeys();
     void buildEmptyHint();
     void fitToScreen();

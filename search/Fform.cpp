@@ -156,9 +156,16 @@ void TFindForm::TextChanged()
 void TFindForm::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Escape:
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // A focused button is pressed by Enter, as on every desktop; a field takes none.
+        if (focusWidget() == SearchBtn || focusWidget() == CancelBtn) {
+            static_cast<QPushButton*>(focusWidget())->click();
+            event->accept();
+            return;
+        }
+        [[fallthrough]];
+    case Qt::Key_Escape:
         event->accept(); // only the buttons and the close box leave this dialog
         return;
     default:
