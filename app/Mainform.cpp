@@ -10,12 +10,14 @@
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
 #include "page/PageView.h"
+#include "search/FindAllform.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
 #include "util/Product.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QScreen>
@@ -105,6 +107,7 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildCommands();
     buildTabKeys();
+    buildSearchKeys();
     startTimers();
     fitMinimumSize();
     fitToScreen();
@@ -221,6 +224,20 @@ void TBEForm::buildTabKeys()
     addStep({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, -1);
 }
 
+// Find Previous and Find All have keys of their own beside the bar's commands.
+void TBEForm::buildSearchKeys()
+{
+    const auto addKey = [this](const char* caption, QKeySequence key, void (TBEForm::*handler)()) {
+        auto* action = new QAction(QString::fromLatin1(caption), this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
+        addAction(action);
+    };
+    addKey("Find Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3), &TBEForm::FindPreviousExecute);
+    addKey("Find All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &TBEForm::FindAllExecute);
+}
+
 void TBEForm::buildStatusBar()
 {
     StatusBar1 = new QStatusBar(this);
@@ -310,8 +327,10 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
     } catch (const std::exception& e) {
         util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
-    // The keyboard goes back to the page after every command and every box it showed.
-    focusActivePage();
+    // The keyboard goes back to the page after every command and every box it showed,
+    // but Find All leaves it with its results.
+    if (handler != &TBEForm::FindAllExecute || !qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        focusActivePage();
 }
 
 void TBEForm::paintEvent(QPaintEvent* event)
@@ -337,8 +356,13 @@ void TBEForm::holdInput(bool hold)
 
 void TBEForm::focusActivePage()
 {
-    if (TPageForm* page = activePage())
-        page->BinGrid->setFocus();
+    TPageForm* page = activePage();
+    if (!page)
+        return;
+    // A command keyed in a results window returns to the page as well.
+    if (qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        activateWindow();
+    page->BinGrid->setFocus();
 }
 
 void TBEForm::showStatus(const QString& text)
@@ -429,6 +453,10 @@ void TBEForm::CategoryButtons1Categories2Items0Click() { search::FindCommand(*th
 void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*this); }
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
+
+void TBEForm::FindPreviousExecute() { search::FindPreviousCommand(*this); }
+
+void TBEForm::FindAllExecute() { search::FindAllCommand(*this); }
 
 void TBEForm::CategoryButtons1Categories3Items0Click() { output::HelpCommand(this); }
 

@@ -78,6 +78,9 @@ public slots:
     void CategoryButtons1Categories3Items0Click(); // Help
     void CategoryButtons1Categories3Items1Click(); // About
     void CategoryButtons1Categories3Items2Click(); // Web
+    // Commands beyond the bar, reached by their keys.
+    void FindPreviousExecute(); // Shift+F3
+    void FindAllExecute();      // Ctrl+Shift+F
     void Timer1Timer();
     void Timer2Timer();
 
@@ -91,6 +94,7 @@ private:
     void buildStatusBar();
     void buildCommands();
     void buildTabKeys();
+    void buildSearchKeys();
     void buildEmptyHint();
     void fitToScreen();
     void fitMinimumSize();

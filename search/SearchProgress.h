@@ -37,4 +37,22 @@ inline QString ProgressText(int64_t from, int64_t position, int64_t fileSize)
         .arg(ProgressPercent(from, position, fileSize));
 }
 
+// The same for a search down from `before` to the file's start, given the lowest
+// position examined: "Searching backwards: 12.3 of 1099.5 GB (1%). Esc cancels."
+inline QString BackwardProgressText(int64_t before, int64_t position)
+{
+    const int percent = position <= 0 ? 100
+                                      : std::min(99, static_cast<int>(100.0 * static_cast<double>(before - position) /
+                                                                      static_cast<double>(before)));
+    return QStringLiteral("Searching backwards: %1 of %2 GB (%3%). Esc cancels.")
+        .arg(Gigabytes(before - position), Gigabytes(before))
+        .arg(percent);
+}
+
+// Where a scan from `from` to the file's end was stopped: "stopped at 12.3 of 1099.5 GB".
+inline QString StoppedText(int64_t from, int64_t reached, int64_t fileSize)
+{
+    return QStringLiteral("stopped at %1 of %2 GB").arg(Gigabytes(reached - from), Gigabytes(fileSize - from));
+}
+
 } // namespace search
