@@ -126,7 +126,7 @@ TFindAllForm::TFindAllForm(QWidget* owner, TPageForm& page) : QWidget(owner, Qt:
         close();
     });
 
-    const int width = QFontMetrics(ListFont).horizontalAdvance(QLatin1Char('0')) * 122 + 40;
+    const int width = QFontMetrics(ListFont).horizontalAdvance(QLatin1Char('0')) * 92 + 40; // a row of an 8-byte pattern; longer ones scroll sideways
     resize(width, 420);
     placeBesideOwner();
 }
