@@ -176,7 +176,7 @@ int64_t FindBackward(const util::File64& file, const BytePattern& pattern, int64
     uint8_t* const space = buffer.get() + (StreamScan::Alignment - reinterpret_cast<uintptr_t>(buffer.get()) %
                                                                       StreamScan::Alignment) % StreamScan::Alignment;
     uint8_t* first = space + block; // the byte at offset low
-    int64_t low = top + l - 1;      // the bytes held are [low, low + held)
+    int64_t low = top + (l - 1);    // the bytes held are [low, low + held); top + l may pass 2^63-1
     size_t held = 0;
     int64_t next = top; // every position from next up to top was examined
     Pacing paced(pace);

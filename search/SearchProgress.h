@@ -37,16 +37,22 @@ inline QString ProgressText(int64_t from, int64_t position, int64_t fileSize)
         .arg(ProgressPercent(from, position, fileSize));
 }
 
-// The same for a search down from `before` to the file's start, given the lowest
-// position examined: "Searching backwards: 12.3 of 1099.5 GB (1%). Esc cancels."
-inline QString BackwardProgressText(int64_t before, int64_t position)
+// How much of the span from `from` down to the file's start lies at or after position
+// (the backward scan's lowest position examined), in whole percent; 100 only at 0.
+inline int BackwardProgressPercent(int64_t from, int64_t position)
 {
-    const int percent = position <= 0 ? 100
-                                      : std::min(99, static_cast<int>(100.0 * static_cast<double>(before - position) /
-                                                                      static_cast<double>(before)));
+    if (position <= 0)
+        return 100;
+    const double span = static_cast<double>(from);
+    return std::min(99, static_cast<int>(100.0 * static_cast<double>(from - position) / span));
+}
+
+// The backward scan's progress: "Searching backwards: 12.3 of 1099.5 GB (1%). Esc cancels."
+inline QString BackwardProgressText(int64_t from, int64_t position)
+{
     return QStringLiteral("Searching backwards: %1 of %2 GB (%3%). Esc cancels.")
-        .arg(Gigabytes(before - position), Gigabytes(before))
-        .arg(percent);
+        .arg(Gigabytes(from - position), Gigabytes(from))
+        .arg(BackwardProgressPercent(from, position));
 }
 
 // Where a scan from `from` to the file's end was stopped: "stopped at 12.3 of 1099.5 GB".

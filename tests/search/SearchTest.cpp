@@ -384,6 +384,19 @@ TEST(SearchProgress, CountsFromTheSearchesStartToTheFilesEnd)
     EXPECT_EQ(search::ProgressPercent(0, INT64_MAX / 2, INT64_MAX), 50);
 }
 
+// The backward scan counts down from where it began to the file's start.
+TEST(SearchProgress, BackwardCountsDownToTheFilesStart)
+{
+    constexpr int64_t TiB = int64_t{1} << 40;
+    EXPECT_EQ(search::BackwardProgressText(TiB, TiB - 12300000000).toStdString(),
+              "Searching backwards: 12.3 of 1099.5 GB (1%). Esc cancels.");
+    EXPECT_EQ(search::BackwardProgressPercent(200, 200), 0);
+    EXPECT_EQ(search::BackwardProgressPercent(200, 100), 50);
+    EXPECT_EQ(search::BackwardProgressPercent(200, 1), 99);
+    EXPECT_EQ(search::BackwardProgressPercent(200, 0), 100);
+    EXPECT_EQ(search::BackwardProgressPercent(INT64_MAX, 1), 99) << "doubles round a span near 2^63 up";
+}
+
 struct ProgressCase {
     const char* name;
     int64_t from, position, fileSize;
