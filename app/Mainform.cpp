@@ -12,12 +12,14 @@
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
 #include "page/PageView.h"
+#include "search/FindAllform.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
 #include "util/Product.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QScreen>
@@ -211,6 +213,7 @@ void TBEForm::buildTabKeys()
     addStep({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, -1);
 }
 
+// Find Previous and Find All have keys of their own beside the bar's commands.
 void TBEForm::buildStatusBar()
 {
     StatusBar1 = new QStatusBar(this);
@@ -267,6 +270,8 @@ void TBEForm::buildCommands()
         {"Find", "find first", QKeySequence(Qt::CTRL | Qt::Key_F), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items0Click), 2, 5},
         {"Next", "find next", QKeySequence(Qt::Key_F3), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items1Click), 2, 6},
         {"Goto", "go to address", QKeySequence(Qt::CTRL | Qt::Key_G), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items2Click), 2, 7},
+        {"Find Previous", "find previous", QKeySequence(Qt::SHIFT | Qt::Key_F3), P::Menu, run(&TBEForm::FindPreviousExecute)},
+        {"Find All", "find all occurrences", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), P::Menu, run(&TBEForm::FindAllExecute)},
         {"Copy Address", "copy the cursor's address", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), P::Menu, run(&TBEForm::CopyAddressClick)},
         {"Copy Bytes...", "copy a range of bytes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), P::Menu, run(&TBEForm::CopyBytesClick)},
         {"Help", "help", QKeySequence(Qt::Key_F1), P::Bar, run(&TBEForm::CategoryButtons1Categories3Items0Click), 3, 8},
@@ -303,8 +308,10 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
     } catch (const std::exception& e) {
         util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
-    // The keyboard goes back to the page after every command and every box it showed.
-    focusActivePage();
+    // The keyboard goes back to the page after every command and every box it showed,
+    // but Find All leaves it with its results.
+    if (handler != &TBEForm::FindAllExecute || !qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        focusActivePage();
 }
 
 void TBEForm::paintEvent(QPaintEvent* event)
@@ -330,8 +337,13 @@ void TBEForm::holdInput(bool hold)
 
 void TBEForm::focusActivePage()
 {
-    if (TPageForm* page = activePage())
-        page->BinGrid->setFocus();
+    TPageForm* page = activePage();
+    if (!page)
+        return;
+    // A command keyed in a results window returns to the page as well.
+    if (qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        activateWindow();
+    page->BinGrid->setFocus();
 }
 
 void TBEForm::showStatus(const QString& text)
@@ -424,17 +436,9 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
-void TBEForm::CopyAddressClick()
-{
-    if (TPageForm* page = activePage(); page && !search::SearchRunning())
-        output::CopyAddress(*page);
-}
+void TBEForm::FindPreviousExecute() { search::FindPreviousCommand(*this); }
 
-void TBEForm::CopyBytesClick()
-{
-    if (TPageForm* page = activePage(); page && !search::SearchRunning())
-        output::ShowCopyBytes(*page, this);
-}
+void TBEForm::FindAllExecute() { search::FindAllCommand(*this); }
 
 void TBEForm::CategoryButtons1Categories3Items0Click() { output::HelpCommand(this); }
 

@@ -2,6 +2,7 @@
 
 #include "page/Page_form.h"
 #include "search/GotoAddress.h"
+#include "search/FindAllform.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 #include "search/PatternField.h"
@@ -9,7 +10,10 @@
 #include "search/RadioGroup.h"
 #include "search/SearchGate.h"
 #include "search/SearchProgress.h"
+#include "search/Scan.h"
 #include "search/Search.h"
+#include "util/Error.h"
+#include "util/TextRules.h"
 #include "util/CursorSwapper.h"
 #include "util/Messages.h"
 
@@ -18,15 +22,22 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <exception>
+#include <functional>
+
 namespace search {
 
 namespace {
 
 // One running search of one page. While it lives the busy cursor shows, the host's
-// input is held and its status line shows the progress of a long search.
+// input is held and its status line shows the progress of a long search, in the
+// words progressText gives for the position reached.
 class SearchRun : NoCopy {
 public:
-    SearchRun(SearchHost& host_, const TPageForm& page_) : host(host_), page(page_), gate(*host_.boxOwner())
+    using ProgressWords = std::function<QString(int64_t position)>;
+
+    SearchRun(SearchHost& host_, ProgressWords progressText_)
+        : host(host_), progressText(std::move(progressText_)), gate(*host_.boxOwner())
     {
         running = this;
         host.holdInput(true);
@@ -41,12 +52,14 @@ public:
         running = nullptr;
     }
 
-    // The first match at or after start, -1 for none, SearchCancelled when stopped.
-    int64_t run(const std::string& patternText, int64_t start)
+    // The pacer of the scan this run shows.
+    SearchPacer pacer()
     {
-        from = start;
-        return SearchFile(*page.file, patternText, start, [this](int64_t position) { return pace(position); });
+        return [this](int64_t position) { return pace(position); };
     }
+
+    // The window was asked to close meanwhile; it closes once the run is over.
+    bool closing() const { return gate.closeRequested(); }
 
     static inline SearchRun* running = nullptr;
 
@@ -66,7 +79,7 @@ private:
 
     void showProgress(int64_t position)
     {
-        const QString text = ProgressText(from, position, page.file->size());
+        const QString text = progressText(position);
         if (progressShown && text == shownText)
             return;
         progressShown = true;
@@ -75,15 +88,19 @@ private:
     }
 
     SearchHost& host;
-    const TPageForm& page;
+    ProgressWords progressText;
     util::CursorSwapper cursor{Qt::WaitCursor};
     SearchGate gate;
     QElapsedTimer clock;
     qint64 nextRunMs = 0;
-    int64_t from = 0;
     bool progressShown = false;
     QString shownText;
 };
+
+SearchRun::ProgressWords ForwardWords(const TPageForm& page, int64_t from)
+{
+    return [&page, from](int64_t position) { return ProgressText(from, position, page.file->size()); };
+}
 
 void NotFound(SearchHost& host)
 {
@@ -92,15 +109,10 @@ void NotFound(SearchHost& host)
                               util::BoxIcon::None});
 }
 
-// Searches the page and moves it to the hit. The search's scope ends before the
-// message, so the box gets the normal cursor and the user's input.
-void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
+// Moves the page to what a search found. The search's scope has ended before, so
+// the box gets the normal cursor and the user's input.
+void Show(SearchHost& host, TPageForm& page, int64_t found)
 {
-    int64_t found;
-    {
-        SearchRun run(host, page);
-        found = run.run(PatternText(FindForm().HexEdit->text()), start);
-    }
     if (found == SearchCancelled)
         return;
     if (found < 0)
@@ -108,6 +120,20 @@ void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
     else
         page.MoveToAddress(found);
 }
+
+// Searches the page forwards from start and moves it to the hit.
+void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
+{
+    int64_t found;
+    {
+        SearchRun run(host, ForwardWords(page, start));
+        found = SearchFile(*page.file, PatternText(FindForm().HexEdit->text()), start, run.pacer());
+    }
+    Show(host, page, found);
+}
+
+// Next and Find Previous use the dialog's pattern only while Search takes it.
+bool PatternUsable() { return FindForm().SearchBtn->isEnabled() && !FindForm().HexEdit->text().isEmpty(); }
 
 } // namespace
 
@@ -162,12 +188,80 @@ void NextCommand(SearchHost& host)
     TPageForm* page = host.activePage();
     if (!page || SearchRunning())
         return;
-    if (!FindForm().SearchBtn->isEnabled() || FindForm().HexEdit->text().isEmpty())
+    if (!PatternUsable())
         return;
     const int64_t next = page->cursorAddress + 1;
     if (next >= page->file->size())
         return; // on the last byte: neither beep nor message
     SearchAndShow(host, *page, next);
+}
+
+void FindPreviousCommand(SearchHost& host)
+{
+    TPageForm* page = host.activePage();
+    if (!page || SearchRunning() || !PatternUsable())
+        return;
+    const int64_t before = page->cursorAddress;
+    if (before <= 0)
+        return; // on the first byte nothing lies before the cursor
+    int64_t found;
+    {
+        SearchRun run(host, [before](int64_t position) { return BackwardProgressText(before, position); });
+        found = SearchFileBackward(*page->file, PatternText(FindForm().HexEdit->text()), before, run.pacer());
+    }
+    Show(host, *page, found);
+}
+
+void FindAllCommand(SearchHost& host)
+{
+    TPageForm* page = host.activePage();
+    if (!page || SearchRunning())
+        return;
+    if (FindForm().exec() != QDialog::Accepted)
+        return;
+    QCoreApplication::processEvents();
+    const int64_t start = FindForm().StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
+    const std::vector<uint8_t> pattern = HexTextToBytes(PatternText(FindForm().HexEdit->text()));
+    if (pattern.empty()) {
+        page->MoveToAddress(start); // as Find does, and no list
+        return;
+    }
+    FindAllResult result;
+    bool complete = false;
+    bool closing = false;
+    std::exception_ptr failure;
+    QString failureText;
+    {
+        SearchRun run(host, ForwardWords(*page, start));
+        try {
+            complete = FindAll(*page->file, BytePattern(pattern), start, ListedHitsLimit, result, run.pacer());
+        } catch (const util::Error& e) {
+            failure = std::current_exception();
+            failureText = QString::fromLocal8Bit(e.what());
+        }
+        closing = run.closing();
+    }
+    if (closing)
+        return;
+    TFindAllForm* shown = TFindAllForm::Of(host.boxOwner(), page);
+    if (complete && result.count == 0) {
+        // Nothing to list: the page's earlier list goes, and the user hears it as from Find.
+        if (shown)
+            shown->close();
+        NotFound(host);
+        return;
+    }
+    QString state;
+    if (!complete) {
+        state = StoppedText(std::max<int64_t>(start, 0), result.reached, page->file->size());
+        if (failure)
+            state += QStringLiteral(": ") + failureText;
+    }
+    TFindAllForm::For(host.boxOwner(), *page)
+        .showResults({result.count, std::move(result.addresses), pattern, state});
+    // The error reaches the user once, through the general handler, as for Find.
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void GotoCommand(SearchHost& host)
