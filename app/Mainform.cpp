@@ -436,6 +436,18 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
+void TBEForm::CopyAddressClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::CopyAddress(*page);
+}
+
+void TBEForm::CopyBytesClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::ShowCopyBytes(*page, this);
+}
+
 void TBEForm::FindPreviousExecute() { search::FindPreviousCommand(*this); }
 
 void TBEForm::FindAllExecute() { search::FindAllCommand(*this); }

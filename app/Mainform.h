@@ -84,6 +84,8 @@ public slots:
     void CategoryButtons1Categories3Items0Click(); // Help
     void CategoryButtons1Categories3Items1Click(); // About
     void CategoryButtons1Categories3Items2Click(); // Web
+    void CopyAddressClick(); // Copy Address (no button)
+    void CopyBytesClick();   // Copy Bytes (no button)
     void FindPreviousExecute(); // Shift+F3
     void FindAllExecute();      // Ctrl+Shift+F
     void Timer1Timer();
