@@ -320,7 +320,8 @@ TEST_F(Accessibility, TheContextMenuOpensByMouseAndByKeyAndItsEntriesRunTheirCom
     QStringList entries;
     for (QAction* a : form.PageMenu->actions())
         entries << a->text() + "\t" + a->shortcut().toString();
-    EXPECT_EQ(entries, QStringList({"Find\tCtrl+F", "Next\tF3", "Goto\tCtrl+G"}));
+    EXPECT_EQ(entries, QStringList({"Find\tCtrl+F", "Next\tF3", "Goto\tCtrl+G", "Find Previous\tShift+F3", "Find All\tCtrl+Shift+F",
+                                    "Copy Address\tCtrl+Shift+A", "Copy Bytes...\tCtrl+Shift+C"}));
 
     // A right click moves the cursor first.
     const QRect cell = page->BinGrid->cellRect(3, 1);
