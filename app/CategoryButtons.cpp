@@ -1,5 +1,8 @@
 #include "app/CategoryButtons.h"
 
+#include "app/CategoryButtonsAccessible.h"
+
+#include <QAction>
 #include <QHelpEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -31,6 +34,11 @@ CategoryButtons::CategoryButtons(QWidget* parent) : QAbstractScrollArea(parent)
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(true);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(this, &CategoryButtons::buttonClicked, this, [this](int category, int item) {
+        if (QAction* command = action(category, item))
+            command->trigger();
+    });
+    InstallCategoryButtonsAccessible();
 }
 
 void CategoryButtons::setImages(std::vector<QPixmap> images_)
@@ -48,8 +56,26 @@ int CategoryButtons::addCategory(const QString& caption_, const QColor& colour)
 
 void CategoryButtons::addButton(int category, const QString& caption_, const QString& hint_, int image_)
 {
-    categories[static_cast<size_t>(category)].buttons.push_back({caption_, hint_, image_, {}});
+    categories[static_cast<size_t>(category)].buttons.push_back({caption_, hint_, image_, nullptr, {}});
     relayout();
+}
+
+void CategoryButtons::addButton(int category, QAction* action_, int image_)
+{
+    categories[static_cast<size_t>(category)].buttons.push_back({action_->text(), action_->toolTip(), image_, action_, {}});
+    relayout();
+}
+
+QAction* CategoryButtons::action(int category, int item) const
+{
+    return categories[static_cast<size_t>(category)].buttons[static_cast<size_t>(item)].action;
+}
+
+void CategoryButtons::press(int category, int item)
+{
+    selected = {category, item};
+    viewport()->update();
+    emit buttonClicked(category, item);
 }
 
 int CategoryButtons::buttonCount(int category) const
@@ -83,6 +109,7 @@ void CategoryButtons::setCollapsed(int category, bool value)
 {
     categories[static_cast<size_t>(category)].collapsed = value;
     relayout();
+    NotifyCollapsed(this, category);
 }
 
 QRect CategoryButtons::buttonRect(int category, int item) const
@@ -92,6 +119,12 @@ QRect CategoryButtons::buttonRect(int category, int item) const
     if (c.collapsed)
         return {};
     return c.buttons[static_cast<size_t>(item)].rect.translated(0, -verticalScrollBar()->value());
+}
+
+QRect CategoryButtons::categoryRect(int category) const
+{
+    ensureLayout();
+    return categories[static_cast<size_t>(category)].rect.translated(0, -verticalScrollBar()->value());
 }
 
 QRect CategoryButtons::markRect(int category) const
@@ -276,10 +309,8 @@ void CategoryButtons::mouseReleaseEvent(QMouseEvent* event)
     const Hit was = pressed;
     pressed = {-1, -1};
     viewport()->update();
-    if (hit.second >= 0 && hit == was) {
-        selected = hit;
-        emit buttonClicked(hit.first, hit.second);
-    }
+    if (hit.second >= 0 && hit == was)
+        press(hit.first, hit.second);
 }
 
 void CategoryButtons::mouseMoveEvent(QMouseEvent* event)

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class QAction;
+
 class CategoryButtons : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -23,15 +25,22 @@ public:
     void setImages(std::vector<QPixmap> images);
     int addCategory(const QString& caption, const QColor& colour);
     void addButton(int category, const QString& caption, const QString& hint, int image);
+    // A button for action: its text is the caption, its tooltip the hint; a click
+    // triggers it. The bar never greys a button out.
+    void addButton(int category, QAction* action, int image);
 
     QColor buttonColour{0xF7, 0xF6, 0xEE};
     QColor selectedColour{0xE5, 0xE2, 0xCB};
 
     int categoryCount() const { return static_cast<int>(categories.size()); }
     int buttonCount(int category) const;
+    QString categoryCaption(int category) const { return categories[static_cast<size_t>(category)].caption; }
     QString caption(int category, int item) const;
     QString hint(int category, int item) const;
     int image(int category, int item) const;
+    QAction* action(int category, int item) const;
+    // Presses the button as a click does.
+    void press(int category, int item);
     // Picture number index as the buttons draw it; null when there is none.
     QPixmap picture(int index) const;
     bool collapsed(int category) const;
@@ -39,6 +48,8 @@ public:
     // In viewport coordinates; empty while the category is collapsed.
     QRect buttonRect(int category, int item) const;
     QRect markRect(int category) const;
+    // The whole block, header and buttons, in viewport coordinates.
+    QRect categoryRect(int category) const;
     // The button that was clicked last, or -1, -1.
     int selectedCategory() const { return selected.first; }
     int selectedItem() const { return selected.second; }
@@ -60,6 +71,7 @@ private:
         QString caption;
         QString hint;
         int image = -1;
+        QAction* action = nullptr;
         QRect rect;
     };
     struct Category {

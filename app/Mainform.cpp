@@ -1,22 +1,26 @@
 #include "app/Mainform.h"
 
 #include "app/CategoryButtons.h"
+#include "app/Commands.h"
 #include "banner/BannerPane.h"
 #include "banner/DefaultSeams.h"
 #include "file/SizeProbe.h"
 #include "util/DeferredError.h"
 #include "output/About.h"
+#include "output/CopyCommands.h"
 #include "output/HelpWeb.h"
 #include "output/PrintPage.h"
 #include "page/Page_form.h"
 #include "page/PageView.h"
 #include "search/CompareCommands.h"
+#include "search/FindAllform.h"
 #include "search/FindCommands.h"
 #include "util/Error.h"
 #include "util/Messages.h"
 #include "util/Product.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QScreen>
@@ -25,6 +29,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPrinter>
 #include <QResource>
 #include <QSplitter>
@@ -44,21 +49,7 @@ public:
     QString name; // the file's name
 };
 
-struct Command {
-    int category;
-    const char* caption;
-    const char* hint;
-    int image;
-    void (TBEForm::*handler)();
-    QKeySequence shortcut;
-};
-
-struct CategoryInfo {
-    const char* caption;
-    QColor colour;
-};
-
-const CategoryInfo Categories[] = {
+const std::vector<CommandCategory> Categories = {
     {"File", QColor(0xFF, 0xEA, 0xFF)},
     {"Tools", QColor(0xFF, 0xEA, 0xFF)},
     {"Find", QColor(0xF0, 0xEA, 0xFF)},
@@ -110,7 +101,6 @@ TBEForm::TBEForm(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildCommands();
     buildTabKeys();
-    buildCompareKeys();
     startTimers();
     fitMinimumSize();
     fitToScreen();
@@ -135,6 +125,7 @@ void TBEForm::buildPanels()
     Splitter1->setHandleWidth(3);
     Splitter1->setOpaqueResize(true);
     Splitter1->setChildrenCollapsible(false);
+    Splitter1->setAccessibleName(QStringLiteral("Commands and files"));
     centralLayout->addWidget(Splitter1);
 
     auto* commandPanel = new QWidget;
@@ -227,6 +218,7 @@ void TBEForm::buildTabKeys()
     addStep({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}, -1);
 }
 
+// Find Previous and Find All have keys of their own beside the bar's commands.
 void TBEForm::buildStatusBar()
 {
     StatusBar1 = new QStatusBar(this);
@@ -266,44 +258,54 @@ void TBEForm::startTimers()
     Timer2->start();
 }
 
+// Every command, once: the bar, the keys and the page's context menu are made from this list.
+// A command beyond the bar is one more line with CommandPlace::Menu (or Key), e.g.
+//   {"Find Previous", "find previous", QKeySequence(Qt::SHIFT | Qt::Key_F3), CommandPlace::Menu, run(&TBEForm::FindPreviousClick)},
+// and a context submenu entry names its submenu last:
+//   {"Hex", "copy the value as hex", {}, CommandPlace::Menu, run(&TBEForm::CopyValueHexClick), -1, -1, "Copy Value"},
 void TBEForm::buildCommands()
 {
-    const Command commands[] = {
-        {0, "Open", "open file", 0, &TBEForm::CategoryButtons1Categories0Items1Click, QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {0, "Close", "close file", 1, &TBEForm::CategoryButtons1Categories0Items0Click, QKeySequence(Qt::CTRL | Qt::Key_W)},
-        {0, "Exit", "exit Byteloom", 2, &TBEForm::CategoryButtons1Categories0Items6Click, QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {1, "Print", "print current view", 4, &TBEForm::CategoryButtons1Categories1Items1Click, QKeySequence(Qt::CTRL | Qt::Key_P)},
-        {2, "Find", "find first", 5, &TBEForm::CategoryButtons1Categories2Items0Click, QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {2, "Next", "find next", 6, &TBEForm::CategoryButtons1Categories2Items1Click, QKeySequence(Qt::Key_F3)},
-        {2, "Goto", "go to address", 7, &TBEForm::CategoryButtons1Categories2Items2Click, QKeySequence(Qt::CTRL | Qt::Key_G)},
-        {3, "Help", "help", 8, &TBEForm::CategoryButtons1Categories3Items0Click, QKeySequence(Qt::Key_F1)},
-        {3, "About", "about Byteloom", 9, &TBEForm::CategoryButtons1Categories3Items1Click, QKeySequence()},
-        {3, "Web", "open Byteloom web site", 10, &TBEForm::CategoryButtons1Categories3Items2Click, QKeySequence()},
+    using P = CommandPlace;
+    const auto run = [this](void (TBEForm::*handler)()) { return [this, handler] { runCommand(handler); }; };
+    std::vector<CommandEntry> commands = {
+        {"Open", "open file", QKeySequence(Qt::CTRL | Qt::Key_O), P::Bar, run(&TBEForm::CategoryButtons1Categories0Items1Click), 0, 0},
+        {"Close", "close file", QKeySequence(Qt::CTRL | Qt::Key_W), P::Bar, run(&TBEForm::CategoryButtons1Categories0Items0Click), 0, 1},
+        {"Exit", "exit Byteloom", QKeySequence(Qt::CTRL | Qt::Key_Q), P::Bar, run(&TBEForm::CategoryButtons1Categories0Items6Click), 0, 2},
+        {"Print", "print current view", QKeySequence(Qt::CTRL | Qt::Key_P), P::Bar, run(&TBEForm::CategoryButtons1Categories1Items1Click), 1, 4},
+        {"Find", "find first", QKeySequence(Qt::CTRL | Qt::Key_F), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items0Click), 2, 5},
+        {"Next", "find next", QKeySequence(Qt::Key_F3), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items1Click), 2, 6},
+        {"Goto", "go to address", QKeySequence(Qt::CTRL | Qt::Key_G), P::BarMenu, run(&TBEForm::CategoryButtons1Categories2Items2Click), 2, 7},
+        {"Find Previous", "find previous", QKeySequence(Qt::SHIFT | Qt::Key_F3), P::Menu, run(&TBEForm::FindPreviousExecute)},
+        {"Find All", "find all occurrences", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), P::Menu, run(&TBEForm::FindAllExecute)},
+        {"Copy Address", "copy the cursor's address", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), P::Menu, run(&TBEForm::CopyAddressClick)},
+        {"Copy Bytes...", "copy a range of bytes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), P::Menu, run(&TBEForm::CopyBytesClick)},
+        {"Compare With...", "compare with another open file", QKeySequence(Qt::CTRL | Qt::Key_K), P::Menu, run(&TBEForm::compareWithListCommand)},
+        {"Next Difference", "next difference of the compared files", QKeySequence(Qt::Key_F6), P::Menu, run(&TBEForm::nextDifferenceCommand)},
+        {"Previous Difference", "previous difference of the compared files", QKeySequence(Qt::SHIFT | Qt::Key_F6), P::Menu, run(&TBEForm::previousDifferenceCommand)},
+        {"Count Differences", "count the differing bytes", QKeySequence(), P::Menu, run(&TBEForm::countDifferencesCommand)},
+        {"Stop Comparing", "stop comparing the files", QKeySequence(), P::Menu, run(&TBEForm::stopComparingCommand)},
+        {"Help", "help", QKeySequence(Qt::Key_F1), P::Bar, run(&TBEForm::CategoryButtons1Categories3Items0Click), 3, 8},
+        {"About", "about Byteloom", QKeySequence(), P::Bar, run(&TBEForm::CategoryButtons1Categories3Items1Click), 3, 9},
+        {"Web", "open Byteloom web site", QKeySequence(), P::Bar, run(&TBEForm::CategoryButtons1Categories3Items2Click), 3, 10},
     };
+    Commands = std::make_unique<CommandRegistry>(this, std::move(commands));
 
     std::vector<QPixmap> images;
     for (int i = 0; i < ImageCount; ++i)
         images.push_back(CommandImage(i));
-    CategoryButtons1->setImages(std::move(images));
-    for (const CategoryInfo& category : Categories)
-        CategoryButtons1->addCategory(QString::fromLatin1(category.caption), category.colour);
+    Commands->fillBar(*CategoryButtons1, Categories, std::move(images));
+    PageMenu = new QMenu(this);
+    Commands->fillMenu(*PageMenu);
+}
 
-    std::vector<std::vector<void (TBEForm::*)()>> handlers(std::size(Categories));
-    for (const Command& command : commands) {
-        CategoryButtons1->addButton(command.category, QString::fromLatin1(command.caption),
-                                    QString::fromLatin1(command.hint), command.image);
-        handlers[static_cast<size_t>(command.category)].push_back(command.handler);
-        if (!command.shortcut.isEmpty()) {
-            auto* action = new QAction(QString::fromLatin1(command.caption), this);
-            action->setShortcut(command.shortcut);
-            action->setShortcutContext(Qt::WindowShortcut);
-            connect(action, &QAction::triggered, this, [this, handler = command.handler] { runCommand(handler); });
-            addAction(action);
-        }
+// The page's context menu opens where the grid asks: at the mouse, or at the cursor's cell.
+void TBEForm::attachPageMenu(TPageForm* page)
+{
+    for (QWidget* grid : {static_cast<QWidget*>(page->BinGrid), static_cast<QWidget*>(page->TextGrid)}) {
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](QPoint at) { PageMenu->popup(grid->mapToGlobal(at)); });
     }
-    connect(CategoryButtons1, &CategoryButtons::buttonClicked, this, [this, handlers](int category, int item) {
-        runCommand(handlers[static_cast<size_t>(category)][static_cast<size_t>(item)]);
-    });
 }
 
 // A command's failure never travels through the button's or the shortcut's signal: its
@@ -316,8 +318,10 @@ void TBEForm::runCommand(void (TBEForm::*handler)())
     } catch (const std::exception& e) {
         util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
-    // The keyboard goes back to the page after every command and every box it showed.
-    focusActivePage();
+    // The keyboard goes back to the page after every command and every box it showed,
+    // but Find All leaves it with its results.
+    if (handler != &TBEForm::FindAllExecute || !qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        focusActivePage();
 }
 
 void TBEForm::paintEvent(QPaintEvent* event)
@@ -343,8 +347,13 @@ void TBEForm::holdInput(bool hold)
 
 void TBEForm::focusActivePage()
 {
-    if (TPageForm* page = activePage())
-        page->BinGrid->setFocus();
+    TPageForm* page = activePage();
+    if (!page)
+        return;
+    // A command keyed in a results window returns to the page as well.
+    if (qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+        activateWindow();
+    page->BinGrid->setFocus();
 }
 
 void TBEForm::showStatus(const QString& text)
@@ -376,6 +385,7 @@ void TBEForm::CategoryButtons1Categories0Items1Click()
         const int index = FilePages->addTab(sheet, TabCaption(name));
         try {
             sheet->page = new TPageForm(sheet, localPath);
+            attachPageMenu(sheet->page);
             FilePages->setCurrentIndex(index);
             focusActivePage();
         } catch (const util::Reported&) {
@@ -438,6 +448,22 @@ void TBEForm::CategoryButtons1Categories2Items1Click() { search::NextCommand(*th
 
 void TBEForm::CategoryButtons1Categories2Items2Click() { search::GotoCommand(*this); }
 
+void TBEForm::CopyAddressClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::CopyAddress(*page);
+}
+
+void TBEForm::CopyBytesClick()
+{
+    if (TPageForm* page = activePage(); page && !search::SearchRunning())
+        output::ShowCopyBytes(*page, this);
+}
+
+void TBEForm::FindPreviousExecute() { search::FindPreviousCommand(*this); }
+
+void TBEForm::FindAllExecute() { search::FindAllCommand(*this); }
+
 void TBEForm::CategoryButtons1Categories3Items0Click() { output::HelpCommand(this); }
 
 void TBEForm::CategoryButtons1Categories3Items1Click() { output::AboutCommand(this); }
@@ -461,21 +487,6 @@ void TBEForm::Timer2Timer() { bannerPane->tick(isVisible()); }
 void TBEForm::downloadBannerList() { bannerPane->downloadBannerList(); }
 
 void TBEForm::showBannerItem(std::uint32_t k) { bannerPane->showBannerItem(k); }
-
-// Provisional keys of the comparison commands, until they join the command registry.
-void TBEForm::buildCompareKeys()
-{
-    const auto addKey = [this](QKeySequence key, void (TBEForm::*handler)()) {
-        auto* action = new QAction(this);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, handler] { runCommand(handler); });
-        addAction(action);
-    };
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_K), &TBEForm::compareWithListCommand);
-    addKey(QKeySequence(Qt::Key_F6), &TBEForm::nextDifferenceCommand);
-    addKey(QKeySequence(Qt::SHIFT | Qt::Key_F6), &TBEForm::previousDifferenceCommand);
-}
 
 void TBEForm::showPairMarks()
 {

@@ -18,6 +18,8 @@
 #include <memory>
 
 class CategoryButtons;
+class CommandRegistry;
+class QMenu;
 class QLabel;
 class QPrinter;
 class QSplitter;
@@ -66,6 +68,10 @@ public:
     QLabel* EmptyHint = nullptr; // over the tab area while no file is open
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    // Every command's action; the bar, the keys and PageMenu are made from it.
+    std::unique_ptr<CommandRegistry> Commands;
+    // The page's context menu, the same for every page.
+    QMenu* PageMenu = nullptr;
 
 public slots:
     void CategoryButtons1Categories0Items1Click(); // Open
@@ -78,6 +84,10 @@ public slots:
     void CategoryButtons1Categories3Items0Click(); // Help
     void CategoryButtons1Categories3Items1Click(); // About
     void CategoryButtons1Categories3Items2Click(); // Web
+    void CopyAddressClick(); // Copy Address (no button)
+    void CopyBytesClick();   // Copy Bytes (no button)
+    void FindPreviousExecute(); // Shift+F3
+    void FindAllExecute();      // Ctrl+Shift+F
     void Timer1Timer();
     void Timer2Timer();
 
@@ -100,8 +110,8 @@ private:
     void buildPanels();
     void buildStatusBar();
     void buildCommands();
+    void attachPageMenu(TPageForm* page);
     void buildTabKeys();
-    void buildCompareKeys();
     // Each tab's caption: the file's name, and the pair's mark while its page is paired.
     void showPairMarks();
     void buildEmptyHint();

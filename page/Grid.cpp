@@ -1,5 +1,10 @@
 #include "page/Grid.h"
 
+#include "page/GridAccessible.h"
+
+#include <QAccessible>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -13,6 +18,7 @@ Grid::Grid(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setShape(0, {}, 1);
+    InstallGridAccessible();
 }
 
 void Grid::setShape(int rows, std::vector<int> columnWidths, int rowHeight)
@@ -41,6 +47,40 @@ void Grid::moveCurrent(int col, int row)
         return;
     col_ = col;
     row_ = row;
+    announceCurrent();
+}
+
+void Grid::announceCurrent()
+{
+    int col, row;
+    if (!hasFocus() || !AccessibilityActiveSeam() || !cursorCell(col, row))
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(row * columnCount() + col);
+    AccessibleEventSeam(&focus);
+}
+
+bool Grid::cursorCell(int& col, int& row) const
+{
+    if (onCursorCell)
+        return onCursorCell(col, row) && col >= 0 && row >= 0 && col < columnCount() && row < rowCount();
+    col = col_;
+    row = row_;
+    return col < columnCount() && row < rowCount();
+}
+
+void Grid::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    announceCurrent();
+}
+
+QVariant Grid::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    int col, row;
+    if (query == Qt::ImCursorRectangle)
+        return cursorCell(col, row) ? cellRect(col, row) : QRect(0, 0, 1, 1);
+    return QWidget::inputMethodQuery(query);
 }
 
 bool Grid::event(QEvent* event)
@@ -48,6 +88,14 @@ bool Grid::event(QEvent* event)
     // Keys go to the owner before the widget's own handling, so Tab never moves the focus.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Shift+F10 opens the context menu at the current cell, as the Menu key does.
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            int col, row;
+            const QPoint at = cursorCell(col, row) ? cellRect(col, row).center() : QPoint(0, 0);
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at), key->modifiers());
+            QCoreApplication::sendEvent(this, &menu);
+            return true;
+        }
         if (onKeyDown)
             onKeyDown(key->key(), key->modifiers());
         key->accept();
@@ -82,7 +130,8 @@ void Grid::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
     int col, row;
-    if (event->button() == Qt::LeftButton && geometry_.cellAt(event->position().toPoint(), col, row) &&
+    // A right click moves the cursor as a left click does, before the context menu opens.
+    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) && geometry_.cellAt(event->position().toPoint(), col, row) &&
         col >= fixedColumns_)
         moveCurrent(col, row);
 }

@@ -30,12 +30,18 @@ public:
     std::function<void(QPainter& canvas, int col, int row, const QRect& rect, CellState state)> onDrawCell;
     // Asked before the current cell moves; returning false keeps it where it is.
     std::function<bool(int col, int row)> onSelectCell;
-    // Every key pressed in the grid, Tab included; the grid handles none itself.
+    // Every key pressed in the grid, Tab included; the grid itself handles only Shift+F10
+    // (the context menu).
     std::function<void(int key, Qt::KeyboardModifiers modifiers)> onKeyDown;
     // Whole wheel notches, positive when turned away from the user.
     std::function<void(int notchesUp)> onWheel;
     // Called after each paint, whatever it painted.
     std::function<void()> onPaintDone;
+    // What a screen reader reads for one cell; asked only by an accessibility client.
+    std::function<QString(int col, int row)> onCellText;
+    // The owner's cursor cell, which a screen reader takes as the focused one; false while
+    // the cursor is out of view. Without it, the current cell.
+    std::function<bool(int& col, int& row)> onCursorCell;
 
     int rowCount() const { return geometry_.rowCount(); }
     int columnCount() const { return geometry_.columnCount(); }
@@ -53,11 +59,18 @@ public:
     // Puts the current cell on (col, row) at once, without asking: the owner has already
     // placed its cursor there.
     void placeCurrent(int col, int row);
+    // Tells an accessibility client, if one listens, that the current cell is the focus.
+    // Only the grid that holds the keyboard speaks.
+    void announceCurrent();
+    bool cursorCell(int& col, int& row) const;
+    // The current cell's rectangle: where a context menu opened by key appears.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:

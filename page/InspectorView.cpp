@@ -1,6 +1,7 @@
 #include "page/InspectorView.h"
 
 #include "page/Inspector.h"
+#include "page/InspectorCopy.h"
 #include "util/Product.h"
 
 #include <QHeaderView>
@@ -56,13 +57,25 @@ protected:
     }
 };
 
+// A value cell: a value wider than its column can still be read whole, in its tooltip and
+// by a screen reader. Answered from the text itself, so a refresh sets nothing more.
+class ValueItem : public QTableWidgetItem {
+public:
+    QVariant data(int role) const override
+    {
+        if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
+            return QTableWidgetItem::data(Qt::DisplayRole);
+        return QTableWidgetItem::data(role);
+    }
+};
+
 // The cell at row and col, made with the look of its place when it is missing:
 // column 0 and row 0 are fixed cells, the values can be selected.
 QTableWidgetItem* Cell(QTableWidget& grid, int row, int col)
 {
     QTableWidgetItem* item = grid.item(row, col);
     if (!item) {
-        item = new QTableWidgetItem;
+        item = row > 0 && col == 1 ? new ValueItem : new QTableWidgetItem;
         item->setForeground(TextColour);
         if (row == 0 || col == 0) {
             item->setFlags(Qt::ItemIsEnabled);
@@ -127,6 +140,7 @@ void SetUpInspector(QTableWidget& grid)
     rows->setMinimumSectionSize(RowHeight);
     rows->setDefaultSectionSize(RowHeight);
     rows->setSectionResizeMode(QHeaderView::Fixed);
+    page::SetUpInspectorCopy(grid);
 }
 
 void FillInspector(QTableWidget& grid, const InspectorRows& rows)

@@ -264,6 +264,36 @@ int ByteOfGlyph(char16_t c)
     return at != high.end() && at->first == c ? at->second : -1;
 }
 
+std::u16string SpokenByte(int64_t address, uint8_t byte)
+{
+    static constexpr const char* ControlNames[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
+                                                   "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+                                                   "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
+                                                   "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    std::u16string line;
+    const auto append = [&line](const char* text, int length) { line.append(text, text + length); };
+    const CellText whole = AddressText(address);
+    // The high half and its blank are left out while they are zero.
+    const int skip = address >= 0 && address <= 0xFFFFFFFFLL ? 9 : 0;
+    append(whole.chars.data() + skip, whole.length - skip);
+    line += u": ";
+    const CellText hex = ByteText(byte, true);
+    append(hex.chars.data(), hex.length);
+    line += u", ";
+    if (byte < 0x20) {
+        line += u"character ";
+        append(ControlNames[byte], static_cast<int>(std::char_traits<char>::length(ControlNames[byte])));
+    } else if (byte == 0x20)
+        line += u"character space";
+    else if (byte == 0x7F)
+        line += u"character DEL";
+    else if (IsPrintable(byte))
+        line += u"character " + std::u16string(1, GlyphOf(byte));
+    else
+        line += u"no character";
+    return line;
+}
+
 CellColour ColourOf(bool fixed, bool hexGrid, bool cursor)
 {
     if (fixed)

@@ -5,6 +5,7 @@
 // actions, and what each cell shows. The page form keeps the state and asks here.
 
 #include <array>
+#include <string>
 #include <cstdint>
 
 namespace page {
@@ -152,6 +153,11 @@ CellText CellTextAt(const PageShape& shape, int64_t topAddress, int row, int col
         return {};
     return ByteText(read(a), hexGrid);
 }
+
+// One short line a screen reader speaks for a byte: its address (8 hex digits, or both
+// halves when the high one is not zero), its hex and its character, for example
+// "0000004E: 7F, character DEL". Not on a hot path: made only when a client asks.
+std::u16string SpokenByte(int64_t address, uint8_t byte);
 
 enum class CellColour { Address, TextFixed, Cursor, Plain };
 CellColour ColourOf(bool fixed, bool hexGrid, bool cursor);

@@ -104,6 +104,7 @@ void TPageForm::BuildPanels()
     Splitter3->setHandleWidth(3);
     Splitter3->setOpaqueResize(true);
     Splitter3->setChildrenCollapsible(false);
+    Splitter3->setAccessibleName(QStringLiteral("Bytes and inspector"));
     panel1Layout->addWidget(Splitter3);
 
     Panel3 = new QWidget;
@@ -141,6 +142,7 @@ void TPageForm::BuildScrollBar()
     ScrollBar1 = new QScrollBar(Qt::Vertical, Panel3);
     ScrollBar1->setRange(0, page::ScrollMax);
     ScrollBar1->setFocusPolicy(Qt::NoFocus);
+    ScrollBar1->setAccessibleName(QStringLiteral("Position in file"));
     ScrollBar1->installEventFilter(this);
     connect(ScrollBar1, &QAbstractSlider::actionTriggered, this, &TPageForm::ScrollBarAction);
     connect(ScrollBar1, &QAbstractSlider::sliderPressed, this, [this] { thumbDragged = false; });
@@ -189,7 +191,19 @@ void TPageForm::BuildGrids()
         grid->onKeyDown = [this, grid](int key, Qt::KeyboardModifiers shift) { BinGridKeyDown(grid, key, shift); };
         grid->onWheel = [this](int notches) { GridWheel(notches); };
         grid->onPaintDone = [this] { PaintDone(); };
+        grid->onCellText = [this, grid](int col, int row) { return SpokenCell(grid, col, row); };
+        grid->onCursorCell = [this](int& col, int& row) {
+            // Far from the view, the offset would not fit a cell number.
+            if (cursorAddress < topAddress || (cursorAddress - topAddress) / BytesPerRow() >= BinGrid->rowCount())
+                return false;
+            const page::PageShape::Cell cell = Shape().CellOfAddress(topAddress, cursorAddress);
+            col = cell.col;
+            row = cell.row;
+            return true;
+        };
     }
+    BinGrid->setAccessibleName(QStringLiteral("Hex"));
+    TextGrid->setAccessibleName(QStringLiteral("Text"));
     Panel3->installEventFilter(this);
 }
 
@@ -274,6 +288,9 @@ void TPageForm::ShowChange(Change change, bool partnerFollows)
         for (page::Grid* grid : {TextGrid, BinGrid})
             grid->placeCurrent(cell.col, cell.row);
     }
+    if (change.cursor || change.gridCells)
+        for (page::Grid* grid : {TextGrid, BinGrid})
+            grid->announceCurrent();
     if (change.Any())
         RedrawGrids();
     if (change.cursor)
@@ -418,6 +435,21 @@ void TPageForm::DrawGridCell(QPainter& canvas, int col, int row, const QRect& re
     }
     canvas.drawImage(rect.topLeft(),
                      page::CellTiles::Tile(canvas, tileFontKey, tileRatio, rect.size(), background, text, hexGrid, byte));
+}
+
+QString TPageForm::SpokenCell(page::Grid* grid, int col, int row) const
+{
+    try {
+        const int64_t address = CellAddress(row, col);
+        if (col == 0)
+            return grid == BinGrid ? ToQString(page::AddressText(address)) : QString();
+        if (Shape().PastEnd(address))
+            return {};
+        return QString::fromStdU16String(page::SpokenByte(address, CellByte(row, col)));
+    } catch (const std::exception& e) {
+        // A failing read is spoken, not shown: a client may ask at any time.
+        return QString::fromLocal8Bit(e.what());
+    }
 }
 
 void TPageForm::BinGridDrawCell(page::Grid* sender, QPainter& canvas, int col, int row, const QRect& rect, page::CellState state)

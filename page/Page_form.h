@@ -88,6 +88,8 @@ private:
     void GridWheel(int notchesUp);
     void PaintDone();
     void PlaceChildren();
+    // What a screen reader reads for a cell of grid.
+    QString SpokenCell(page::Grid* grid, int col, int row) const;
 
     // The font the byte tiles were last asked for, and its key.
     QFont tileFont;

@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -42,6 +43,8 @@ QIcon MagnifierIcon()
 
 } // namespace
 
+using search::PatternField;
+
 TFindForm::~TFindForm() = default;
 
 TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
@@ -65,6 +68,11 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent)
     StartPositionRG->setItemIndex(0);
     Label1 = new QLabel("Hex", this);
     Label2 = new QLabel("Text", this);
+    // The labels name the fields for screen readers.
+    for (auto [label, field] : {std::pair{Label1, HexEdit}, std::pair{Label2, TextEdit}}) {
+        label->setBuddy(field);
+        field->setAccessibleName(label->text());
+    }
     LimitNote = new QLabel(this);
     LimitNote->setTextFormat(Qt::PlainText);
     LimitNote->hide();
@@ -148,9 +156,16 @@ void TFindForm::TextChanged()
 void TFindForm::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Escape:
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // A focused button is pressed by Enter, as on every desktop; a field takes none.
+        if (focusWidget() == SearchBtn || focusWidget() == CancelBtn) {
+            static_cast<QPushButton*>(focusWidget())->click();
+            event->accept();
+            return;
+        }
+        [[fallthrough]];
+    case Qt::Key_Escape:
         event->accept(); // only the buttons and the close box leave this dialog
         return;
     default:

@@ -8,7 +8,9 @@
 #include <QDialog>
 
 class QLabel;
+namespace search {
 class PatternField;
+}
 class QPushButton;
 
 namespace search {
@@ -23,8 +25,8 @@ public:
 
     QLabel* Label1;
     QLabel* Label2;
-    PatternField* HexEdit;
-    PatternField* TextEdit;
+    search::PatternField* HexEdit;
+    search::PatternField* TextEdit;
     QPushButton* SearchBtn;
     QPushButton* CancelBtn;
     // Says why an input past a field's limit was not taken; hidden otherwise.
@@ -53,6 +55,6 @@ private:
     void showValidity(bool valid);
     void showLimitNote(const QString& text);
 
-    PatternField* lastTyped = nullptr;
+    search::PatternField* lastTyped = nullptr;
 };
 

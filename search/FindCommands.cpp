@@ -2,6 +2,7 @@
 
 #include "page/Page_form.h"
 #include "search/GotoAddress.h"
+#include "search/FindAllform.h"
 #include "search/Fform.h"
 #include "search/Gotoform.h"
 #include "search/PatternField.h"
@@ -9,16 +10,28 @@
 #include "search/RadioGroup.h"
 #include "search/SearchRun.h"
 #include "search/SearchProgress.h"
+#include "search/Scan.h"
 #include "search/Search.h"
+#include "util/Error.h"
+#include "util/TextRules.h"
+#include "util/CursorSwapper.h"
 #include "util/Messages.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QPushButton>
 
+#include <exception>
+#include <functional>
+
 namespace search {
 
 namespace {
+
+SearchRun::ProgressWords ForwardWords(const TPageForm& page, int64_t from)
+{
+    return [&page, from](int64_t position) { return ProgressText(from, position, page.file->size()); };
+}
 
 void NotFound(SearchHost& host)
 {
@@ -27,15 +40,10 @@ void NotFound(SearchHost& host)
                               util::BoxIcon::None});
 }
 
-// Searches the page and moves it to the hit. The search's scope ends before the
-// message, so the box gets the normal cursor and the user's input.
-void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
+// Moves the page to what a search found. The search's scope has ended before, so
+// the box gets the normal cursor and the user's input.
+void Show(SearchHost& host, TPageForm& page, int64_t found)
 {
-    int64_t found;
-    {
-        SearchRun run(host, [&page, start](int64_t position) { return ProgressText(start, position, page.file->size()); });
-        found = SearchFile(*page.file, PatternText(FindForm().HexEdit->text()), start, run.pacer());
-    }
     if (found == SearchCancelled)
         return;
     if (found < 0)
@@ -43,6 +51,20 @@ void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
     else
         page.MoveToAddress(found);
 }
+
+// Searches the page forwards from start and moves it to the hit.
+void SearchAndShow(SearchHost& host, TPageForm& page, int64_t start)
+{
+    int64_t found;
+    {
+        SearchRun run(host, ForwardWords(page, start));
+        found = SearchFile(*page.file, PatternText(FindForm().HexEdit->text()), start, run.pacer());
+    }
+    Show(host, page, found);
+}
+
+// Next and Find Previous use the dialog's pattern only while Search takes it.
+bool PatternUsable() { return FindForm().SearchBtn->isEnabled() && !FindForm().HexEdit->text().isEmpty(); }
 
 } // namespace
 
@@ -97,12 +119,80 @@ void NextCommand(SearchHost& host)
     TPageForm* page = host.activePage();
     if (!page || SearchRunning())
         return;
-    if (!FindForm().SearchBtn->isEnabled() || FindForm().HexEdit->text().isEmpty())
+    if (!PatternUsable())
         return;
     const int64_t next = page->cursorAddress + 1;
     if (next >= page->file->size())
         return; // on the last byte: neither beep nor message
     SearchAndShow(host, *page, next);
+}
+
+void FindPreviousCommand(SearchHost& host)
+{
+    TPageForm* page = host.activePage();
+    if (!page || SearchRunning() || !PatternUsable())
+        return;
+    const int64_t before = page->cursorAddress;
+    if (before <= 0)
+        return; // on the first byte nothing lies before the cursor
+    int64_t found;
+    {
+        SearchRun run(host, [before](int64_t position) { return BackwardProgressText(before, position); });
+        found = SearchFileBackward(*page->file, PatternText(FindForm().HexEdit->text()), before, run.pacer());
+    }
+    Show(host, *page, found);
+}
+
+void FindAllCommand(SearchHost& host)
+{
+    TPageForm* page = host.activePage();
+    if (!page || SearchRunning())
+        return;
+    if (FindForm().exec() != QDialog::Accepted)
+        return;
+    QCoreApplication::processEvents();
+    const int64_t start = FindForm().StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
+    const std::vector<uint8_t> pattern = HexTextToBytes(PatternText(FindForm().HexEdit->text()));
+    if (pattern.empty()) {
+        page->MoveToAddress(start); // as Find does, and no list
+        return;
+    }
+    FindAllResult result;
+    bool complete = false;
+    bool closing = false;
+    std::exception_ptr failure;
+    QString failureText;
+    {
+        SearchRun run(host, ForwardWords(*page, start));
+        try {
+            complete = FindAll(*page->file, BytePattern(pattern), start, ListedHitsLimit, result, run.pacer());
+        } catch (const util::Error& e) {
+            failure = std::current_exception();
+            failureText = QString::fromLocal8Bit(e.what());
+        }
+        closing = run.closing();
+    }
+    if (closing)
+        return;
+    TFindAllForm* shown = TFindAllForm::Of(host.boxOwner(), page);
+    if (complete && result.count == 0) {
+        // Nothing to list: the page's earlier list goes, and the user hears it as from Find.
+        if (shown)
+            shown->close();
+        NotFound(host);
+        return;
+    }
+    QString state;
+    if (!complete) {
+        state = StoppedText(std::max<int64_t>(start, 0), result.reached, page->file->size());
+        if (failure)
+            state += QStringLiteral(": ") + failureText;
+    }
+    TFindAllForm::For(host.boxOwner(), *page)
+        .showResults({result.count, std::move(result.addresses), pattern, state});
+    // The error reaches the user once, through the general handler, as for Find.
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void GotoCommand(SearchHost& host)

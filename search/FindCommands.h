@@ -23,6 +23,11 @@ TGTForm& GTForm();
 void FindCommand(SearchHost& host);
 // Searches again for the same pattern from the byte after the cursor.
 void NextCommand(SearchHost& host);
+// Searches backwards for the same pattern for the last match before the cursor.
+void FindPreviousCommand(SearchHost& host);
+// Asks for a pattern as Find does and lists every match from the start position to
+// the end of the file in the page's results window.
+void FindAllCommand(SearchHost& host);
 // Asks for an address and moves the active page there.
 void GotoCommand(SearchHost& host);
 

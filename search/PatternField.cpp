@@ -1,5 +1,8 @@
 #include "search/PatternField.h"
 
+#include "search/PatternFieldAccessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -13,67 +16,120 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+namespace search {
+
 namespace {
 
 // Space between the frame's inside and the text, as a line edit keeps it.
 constexpr int HorizontalMargin = 2;
 constexpr int VerticalMargin = 1;
-// Undo keeps this many edits, and at most this many characters in them.
-constexpr size_t MaxUndoSteps = 1000;
-constexpr qsizetype MaxUndoChars = qsizetype(1) << 20;
 // At most this many characters are laid out for one paint (a run of characters
 // without width could otherwise hold the whole text).
 constexpr int MaxDrawnChars = 4096;
 
 bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 
-bool IsSpace(QChar c) { return c.isSpace(); }
-
-const QKeySequence::StandardKey EditKeys[] = {
-    QKeySequence::Undo,
-    QKeySequence::Redo,
-    QKeySequence::SelectAll,
-    QKeySequence::Copy,
-    QKeySequence::Cut,
-    QKeySequence::Paste,
-    QKeySequence::MoveToNextChar,
-    QKeySequence::MoveToPreviousChar,
-    QKeySequence::SelectNextChar,
-    QKeySequence::SelectPreviousChar,
-    QKeySequence::MoveToNextWord,
-    QKeySequence::MoveToPreviousWord,
-    QKeySequence::SelectNextWord,
-    QKeySequence::SelectPreviousWord,
-    QKeySequence::MoveToStartOfLine,
-    QKeySequence::MoveToEndOfLine,
-    QKeySequence::MoveToStartOfBlock,
-    QKeySequence::MoveToEndOfBlock,
-    QKeySequence::MoveToStartOfDocument,
-    QKeySequence::MoveToEndOfDocument,
-    QKeySequence::SelectStartOfLine,
-    QKeySequence::SelectEndOfLine,
-    QKeySequence::SelectStartOfBlock,
-    QKeySequence::SelectEndOfBlock,
-    QKeySequence::SelectStartOfDocument,
-    QKeySequence::SelectEndOfDocument,
-    QKeySequence::Delete,
-    QKeySequence::Backspace,
-    QKeySequence::DeleteStartOfWord,
-    QKeySequence::DeleteEndOfWord,
+// What a key does to the field.
+enum class KeyAction {
+    Undo,
+    Redo,
+    SelectAll,
+    Copy,
+    Paste,
+    Cut,
+    DeleteToEnd,
+    Home,
+    End,
+    SelectHome,
+    SelectEnd,
+    NextChar,
+    SelectNextChar,
+    PreviousChar,
+    SelectPreviousChar,
+    NextWord,
+    PreviousWord,
+    SelectNextWord,
+    SelectPreviousWord,
+    Delete,
+    DeleteWordAfter,
+    DeleteWordBefore,
+    DeleteAll,
+    Backspace,
+    Ignore, // kept from the window's shortcuts, left to the dialog
 };
 
-// A key press that stands for text to insert: printable, and no command key held.
-bool IsTyping(const QKeyEvent* event)
+// A row of the key table: a standard key, or a key with Ctrl held or not held.
+struct KeyRow {
+    QKeySequence::StandardKey standard;
+    Qt::Key key;
+    enum Ctrl : char { Any, Held, NotHeld } ctrl;
+    KeyAction action;
+
+    bool matches(QKeyEvent* event) const
+    {
+        if (standard != QKeySequence::UnknownKey)
+            return event->matches(standard);
+        if (event->key() != key)
+            return false;
+        const bool held = event->modifiers() & Qt::ControlModifier;
+        return ctrl == Any || (ctrl == Held) == held;
+    }
+};
+
+constexpr KeyRow Standard(QKeySequence::StandardKey standard, KeyAction action)
 {
-    const QString text = event->text();
-    if (text.isEmpty() || IsControl(text.front().unicode()))
-        return false;
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (modifiers & Qt::MetaModifier)
-        return false;
-    // Ctrl with Alt is AltGr on some keyboards.
-    return !(modifiers & Qt::ControlModifier) || (modifiers & Qt::AltModifier);
+    return KeyRow{standard, Qt::Key_unknown, KeyRow::Any, action};
 }
+
+// The field's keys, first match wins, in the order a line edit tries them. Both the
+// shortcut override (a key here is the field's, not the window's) and the key
+// handler read this table; a printable key press that matches no row is typed.
+constexpr KeyRow KeyTable[] = {
+    Standard(QKeySequence::Undo, KeyAction::Undo),
+    Standard(QKeySequence::Redo, KeyAction::Redo),
+    Standard(QKeySequence::SelectAll, KeyAction::SelectAll),
+    Standard(QKeySequence::Copy, KeyAction::Copy),
+    Standard(QKeySequence::Paste, KeyAction::Paste),
+    Standard(QKeySequence::Cut, KeyAction::Cut),
+    Standard(QKeySequence::DeleteEndOfLine, KeyAction::DeleteToEnd),
+    Standard(QKeySequence::MoveToStartOfLine, KeyAction::Home),
+    Standard(QKeySequence::MoveToStartOfBlock, KeyAction::Home),
+    Standard(QKeySequence::MoveToEndOfLine, KeyAction::End),
+    Standard(QKeySequence::MoveToEndOfBlock, KeyAction::End),
+    Standard(QKeySequence::SelectStartOfLine, KeyAction::SelectHome),
+    Standard(QKeySequence::SelectStartOfBlock, KeyAction::SelectHome),
+    Standard(QKeySequence::SelectEndOfLine, KeyAction::SelectEnd),
+    Standard(QKeySequence::SelectEndOfBlock, KeyAction::SelectEnd),
+    Standard(QKeySequence::MoveToNextChar, KeyAction::NextChar),
+    Standard(QKeySequence::SelectNextChar, KeyAction::SelectNextChar),
+    Standard(QKeySequence::MoveToPreviousChar, KeyAction::PreviousChar),
+    Standard(QKeySequence::SelectPreviousChar, KeyAction::SelectPreviousChar),
+    Standard(QKeySequence::MoveToNextWord, KeyAction::NextWord),
+    Standard(QKeySequence::MoveToPreviousWord, KeyAction::PreviousWord),
+    Standard(QKeySequence::SelectNextWord, KeyAction::SelectNextWord),
+    Standard(QKeySequence::SelectPreviousWord, KeyAction::SelectPreviousWord),
+    Standard(QKeySequence::Delete, KeyAction::Delete),
+    Standard(QKeySequence::DeleteEndOfWord, KeyAction::DeleteWordAfter),
+    Standard(QKeySequence::DeleteStartOfWord, KeyAction::DeleteWordBefore),
+    Standard(QKeySequence::DeleteCompleteLine, KeyAction::DeleteAll),
+    KeyRow{QKeySequence::UnknownKey, Qt::Key_Backspace, KeyRow::Held, KeyAction::DeleteWordBefore},
+    KeyRow{QKeySequence::UnknownKey, Qt::Key_Backspace, KeyRow::NotHeld, KeyAction::Backspace},
+    // A line edit moves nowhere on these, but keeps them from the window.
+    Standard(QKeySequence::MoveToStartOfDocument, KeyAction::Ignore),
+    Standard(QKeySequence::MoveToEndOfDocument, KeyAction::Ignore),
+    Standard(QKeySequence::SelectStartOfDocument, KeyAction::Ignore),
+    Standard(QKeySequence::SelectEndOfDocument, KeyAction::Ignore),
+};
+
+const KeyRow* FindKey(QKeyEvent* event)
+{
+    for (const KeyRow& row : KeyTable)
+        if (row.matches(event))
+            return &row;
+    return nullptr;
+}
+
+bool X11Keys() { return X11KeysSeam(); }
 
 QString MenuCaption(const char* caption, QKeySequence::StandardKey key)
 {
@@ -83,6 +139,17 @@ QString MenuCaption(const char* caption, QKeySequence::StandardKey key)
 }
 
 } // namespace
+
+// Read from the bindings the platform gives: only X11-like desktops delete a whole
+// line with a key.
+util::Seam<bool()> X11KeysSeam{[] {
+    static const bool x11 = !QKeySequence::keyBindings(QKeySequence::DeleteCompleteLine).isEmpty();
+    return x11;
+}};
+
+util::Seam<bool()> AccessibilityActiveSeam{[] { return QAccessible::isActive(); }};
+util::Seam<void(QAccessibleEvent*)> AccessibilityUpdateSeam{
+    [](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); }};
 
 PatternField::PatternField(QWidget* parent) : QWidget(parent)
 {
@@ -94,115 +161,108 @@ PatternField::PatternField(QWidget* parent) : QWidget(parent)
     setAcceptDrops(true);
     drawn.resize(MaxDrawnChars);
     measureFont();
+    // Qt asks the factory only when an accessibility client does.
+    static const bool accessible = (QAccessible::installFactory(&PatternFieldAccessible::create), true);
+    Q_UNUSED(accessible);
 }
 
 PatternField::~PatternField() = default;
 
 void PatternField::setText(const QString& text)
 {
-    const bool differs = text != content;
-    content = text;
-    cursor = anchor = static_cast<int>(content.size());
-    undoSteps.clear();
-    redoSteps.clear();
-    keptChars = 0;
-    if (firstVisible > cursor)
+    const QString before = line.text();
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    line.setText(text);
+    if (firstVisible > line.cursor())
         firstVisible = 0;
     scrollToCursor();
     update();
-    if (differs)
-        emit textChanged(content);
+    if (before != text) {
+        notifyAccessibility(before, cursorBefore, selectionBefore);
+        emit textChanged(text);
+    }
 }
 
 void PatternField::setLimit(int chars, std::function<void()> refused_)
 {
-    maxChars = chars;
+    line.setLimit(chars);
     refused = std::move(refused_);
 }
 
 void PatternField::setCursorPosition(int position) { moveCursor(position, false); }
 
-QString PatternField::selectedText() const { return content.mid(selectionStart(), selectionEnd() - selectionStart()); }
-
 void PatternField::selectAll()
 {
-    anchor = 0;
-    cursor = static_cast<int>(content.size());
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    line.selectAll();
     scrollToCursor();
     update();
     setPrimarySelection();
+    notifyAccessibility(line.text(), cursorBefore, selectionBefore);
 }
 
 void PatternField::deselect()
 {
-    anchor = cursor;
+    const bool selectionBefore = line.hasSelection();
+    line.deselect();
     update();
+    notifyAccessibility(line.text(), line.cursor(), selectionBefore);
+}
+
+void PatternField::setSelection(int anchor, int cursor)
+{
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    line.setSelection(anchor, cursor);
+    scrollToCursor();
+    update();
+    notifyAccessibility(line.text(), cursorBefore, selectionBefore);
 }
 
 void PatternField::moveCursor(int position, bool mark)
 {
-    cursor = std::clamp(position, 0, static_cast<int>(content.size()));
-    if (!mark)
-        anchor = cursor;
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    line.moveCursor(position, mark);
     scrollToCursor();
     restartBlink();
     update();
+    notifyAccessibility(line.text(), cursorBefore, selectionBefore);
 }
 
-// The one way the user's edits change the text. An edit that would take the text past
-// its limit changes nothing and is told; one that shortens the text is always taken.
-void PatternField::edit(int from, int to, const QString& with)
+void PatternField::took(PatternLine::Edit edit)
 {
-    const qsizetype newSize = content.size() - (to - from) + with.size();
-    if (newSize > maxChars && newSize > content.size()) {
+    if (edit == PatternLine::Edit::Refused) {
         if (refused)
             refused();
         return;
     }
-    Step step{from, content.mid(from, to - from), with, cursor, anchor};
-    content.replace(from, to - from, with);
-    cursor = anchor = from + static_cast<int>(with.size());
-    keptChars += step.chars();
-    undoSteps.push_back(std::move(step));
-    while (undoSteps.size() > 1 && (undoSteps.size() > MaxUndoSteps || keptChars > MaxUndoChars)) {
-        keptChars -= undoSteps.front().chars();
-        undoSteps.erase(undoSteps.begin());
-    }
-    redoSteps.clear();
-    edited();
-}
-
-void PatternField::edited()
-{
     scrollToCursor();
     restartBlink();
     update();
-    emit textEdited(content);
-    emit textChanged(content);
+    if (edit == PatternLine::Edit::Changed) {
+        emit textEdited(line.text());
+        emit textChanged(line.text());
+    }
 }
 
-void PatternField::insert(const QString& text)
+template <typename Change>
+void PatternField::change(Change&& edit)
 {
-    if (text.isEmpty() && !hasSelectedText())
-        return;
-    edit(selectionStart(), selectionEnd(), text);
+    const QString before = AccessibilityActiveSeam() ? line.text() : QString();
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    took(edit(line));
+    notifyAccessibility(before, cursorBefore, selectionBefore);
 }
 
-void PatternField::del()
-{
-    if (hasSelectedText())
-        insert(QString());
-    else if (cursor < content.size())
-        edit(cursor, nextPosition(cursor), QString());
-}
+void PatternField::insert(const QString& text) { change([&](PatternLine& l) { return l.insert(text); }); }
 
-void PatternField::backspace()
-{
-    if (hasSelectedText())
-        insert(QString());
-    else if (cursor > 0)
-        edit(previousPosition(cursor), cursor, QString());
-}
+void PatternField::del() { change([&](PatternLine& l) { return l.del(); }); }
+
+void PatternField::backspace() { change([&](PatternLine& l) { return l.backspace(); }); }
 
 void PatternField::cut()
 {
@@ -218,33 +278,53 @@ void PatternField::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
-void PatternField::paste() { insert(QGuiApplication::clipboard()->text()); }
+void PatternField::paste() { change([&](PatternLine& l) { return l.paste(QGuiApplication::clipboard()->text()); }); }
 
-void PatternField::undo()
-{
-    if (undoSteps.empty())
-        return;
-    Step step = std::move(undoSteps.back());
-    undoSteps.pop_back();
-    keptChars -= step.chars();
-    content.replace(step.at, step.inserted.size(), step.removed);
-    cursor = step.cursorBefore;
-    anchor = step.anchorBefore;
-    redoSteps.push_back(std::move(step));
-    edited();
-}
+void PatternField::undo() { change([&](PatternLine& l) { return l.undo(); }); }
 
-void PatternField::redo()
+void PatternField::redo() { change([&](PatternLine& l) { return l.redo(); }); }
+
+// Screen readers hear of changes only while one listens: the events cost nothing otherwise.
+void PatternField::notifyAccessibility(const QString& before, int cursorBefore, bool selectionBefore) const
 {
-    if (redoSteps.empty())
+    if (!AccessibilityActiveSeam())
         return;
-    Step step = std::move(redoSteps.back());
-    redoSteps.pop_back();
-    content.replace(step.at, step.removed.size(), step.inserted);
-    cursor = anchor = step.at + static_cast<int>(step.inserted.size());
-    keptChars += step.chars();
-    undoSteps.push_back(std::move(step));
-    edited();
+    QObject* self = const_cast<PatternField*>(this);
+    const QString& now = line.text();
+    if (before != now) {
+        // The changed middle: what the two texts do not share at either end.
+        qsizetype head = 0;
+        const qsizetype shorter = std::min(before.size(), now.size());
+        while (head < shorter && before[head] == now[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head && before[before.size() - 1 - tail] == now[now.size() - 1 - tail])
+            ++tail;
+        const QString removed = before.mid(head, before.size() - head - tail);
+        const QString inserted = now.mid(head, now.size() - head - tail);
+        const int at = static_cast<int>(head);
+        if (removed.isEmpty()) {
+            QAccessibleTextInsertEvent event(self, at, inserted);
+            event.setCursorPosition(line.cursor());
+            AccessibilityUpdateSeam(&event);
+        } else if (inserted.isEmpty()) {
+            QAccessibleTextRemoveEvent event(self, at, removed);
+            event.setCursorPosition(line.cursor());
+            AccessibilityUpdateSeam(&event);
+        } else {
+            QAccessibleTextUpdateEvent event(self, at, removed, inserted);
+            event.setCursorPosition(line.cursor());
+            AccessibilityUpdateSeam(&event);
+        }
+    }
+    if (line.hasSelection() || selectionBefore) {
+        QAccessibleTextSelectionEvent event(self, line.selectionStart(), line.selectionEnd());
+        event.setCursorPosition(line.cursor());
+        AccessibilityUpdateSeam(&event);
+    } else if (line.cursor() != cursorBefore) {
+        QAccessibleTextCursorEvent event(self, line.cursor());
+        AccessibilityUpdateSeam(&event);
+    }
 }
 
 // On systems with a selection clipboard, what is selected can be pasted with a middle click.
@@ -272,135 +352,88 @@ QMenu* PatternField::createContextMenu()
     add("&Paste", QKeySequence::Paste, !QGuiApplication::clipboard()->text().isEmpty(), [this] { paste(); });
     add("Delete", QKeySequence::Delete, selected, [this] { del(); });
     menu->addSeparator();
-    add("Select All", QKeySequence::SelectAll, selectionEnd() - selectionStart() < content.size(),
+    add("Select All", QKeySequence::SelectAll, line.selectionEnd() - line.selectionStart() < line.text().size(),
         [this] { selectAll(); });
     return menu;
 }
 
-int PatternField::previousPosition(int position) const
+// Carries out the key's row of the table; false for a key the field leaves to the dialog.
+bool PatternField::runKey(QKeyEvent* event)
 {
-    if (position <= 0)
-        return 0;
-    --position;
-    if (position > 0 && content[position].isLowSurrogate() && content[position - 1].isHighSurrogate())
-        --position;
-    return position;
-}
-
-int PatternField::nextPosition(int position) const
-{
-    const int size = static_cast<int>(content.size());
-    if (position >= size)
-        return size;
-    ++position;
-    if (position < size && content[position].isLowSurrogate() && content[position - 1].isHighSurrogate())
-        ++position;
-    return position;
-}
-
-// Words are runs of characters between spaces, as the bytes of spaced hex are.
-int PatternField::wordEndAfter(int position) const
-{
-    const int size = static_cast<int>(content.size());
-    while (position < size && !IsSpace(content[position]))
-        ++position;
-    while (position < size && IsSpace(content[position]))
-        ++position;
-    return position;
-}
-
-int PatternField::wordStartBefore(int position) const
-{
-    while (position > 0 && IsSpace(content[position - 1]))
-        --position;
-    while (position > 0 && !IsSpace(content[position - 1]))
-        --position;
-    return position;
-}
-
-bool PatternField::isEditKey(QKeyEvent* event)
-{
-    for (const QKeySequence::StandardKey key : EditKeys)
-        if (event->matches(key))
-            return true;
-    return event->key() == Qt::Key_Backspace || IsTyping(event);
-}
-
-bool PatternField::editKey(QKeyEvent* event)
-{
-    const int size = static_cast<int>(content.size());
-    if (event->matches(QKeySequence::Undo))
-        undo();
-    else if (event->matches(QKeySequence::Redo))
-        redo();
-    else if (event->matches(QKeySequence::SelectAll))
-        selectAll();
-    else if (event->matches(QKeySequence::Copy))
-        copy();
-    else if (event->matches(QKeySequence::Cut))
-        cut();
-    else if (event->matches(QKeySequence::Paste))
-        paste();
-    else if (event->matches(QKeySequence::MoveToNextChar))
-        moveCursor(hasSelectedText() ? selectionEnd() : nextPosition(cursor), false);
-    else if (event->matches(QKeySequence::MoveToPreviousChar))
-        moveCursor(hasSelectedText() ? selectionStart() : previousPosition(cursor), false);
-    else if (event->matches(QKeySequence::SelectNextChar))
-        moveCursor(nextPosition(cursor), true);
-    else if (event->matches(QKeySequence::SelectPreviousChar))
-        moveCursor(previousPosition(cursor), true);
-    else if (event->matches(QKeySequence::MoveToNextWord))
-        moveCursor(wordEndAfter(cursor), false);
-    else if (event->matches(QKeySequence::MoveToPreviousWord))
-        moveCursor(wordStartBefore(cursor), false);
-    else if (event->matches(QKeySequence::SelectNextWord))
-        moveCursor(wordEndAfter(cursor), true);
-    else if (event->matches(QKeySequence::SelectPreviousWord))
-        moveCursor(wordStartBefore(cursor), true);
-    else if (event->matches(QKeySequence::MoveToStartOfLine) || event->matches(QKeySequence::MoveToStartOfBlock)
-             || event->matches(QKeySequence::MoveToStartOfDocument))
-        moveCursor(0, false);
-    else if (event->matches(QKeySequence::MoveToEndOfLine) || event->matches(QKeySequence::MoveToEndOfBlock)
-             || event->matches(QKeySequence::MoveToEndOfDocument))
-        moveCursor(size, false);
-    else if (event->matches(QKeySequence::SelectStartOfLine) || event->matches(QKeySequence::SelectStartOfBlock)
-             || event->matches(QKeySequence::SelectStartOfDocument))
-        moveCursor(0, true);
-    else if (event->matches(QKeySequence::SelectEndOfLine) || event->matches(QKeySequence::SelectEndOfBlock)
-             || event->matches(QKeySequence::SelectEndOfDocument))
-        moveCursor(size, true);
-    else if (event->matches(QKeySequence::Delete))
-        del();
-    else if (event->matches(QKeySequence::DeleteStartOfWord)) {
-        if (!hasSelectedText())
-            anchor = wordStartBefore(cursor);
-        del();
-    } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
-        if (!hasSelectedText())
-            anchor = wordEndAfter(cursor);
-        del();
-    } else if (event->matches(QKeySequence::Backspace) || event->key() == Qt::Key_Backspace)
-        backspace();
-    else if (IsTyping(event))
+    const KeyRow* row = FindKey(event);
+    if (!row) {
+        if (!PatternLine::isTyping(event->text(), event->modifiers()))
+            return false;
         insert(event->text());
-    else
-        return false;
+        return true;
+    }
+    const int cursor = line.cursor();
+    const int size = static_cast<int>(line.text().size());
+    switch (row->action) {
+    case KeyAction::Undo: undo(); break;
+    case KeyAction::Redo: redo(); break;
+    case KeyAction::SelectAll: selectAll(); break;
+    case KeyAction::Copy: copy(); break;
+    case KeyAction::Paste: {
+        // Ctrl+Shift+Insert on X11 pastes what is selected anywhere.
+        const bool selection = X11Keys() && event->key() == Qt::Key_Insert
+                               && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        const QString text = QGuiApplication::clipboard()->text(selection ? QClipboard::Selection : QClipboard::Clipboard);
+        change([&](PatternLine& l) { return l.paste(text); });
+        break;
+    }
+    case KeyAction::Cut: cut(); break;
+    case KeyAction::DeleteToEnd:
+        line.setSelection(cursor, size);
+        copy();
+        del();
+        break;
+    case KeyAction::DeleteAll:
+        line.setSelection(0, size);
+        copy();
+        del();
+        break;
+    case KeyAction::Home: moveCursor(0, false); break;
+    case KeyAction::End: moveCursor(size, false); break;
+    case KeyAction::SelectHome: moveCursor(0, true); break;
+    case KeyAction::SelectEnd: moveCursor(size, true); break;
+    case KeyAction::NextChar:
+        moveCursor(hasSelectedText() && X11Keys() ? line.selectionEnd() : line.nextChar(cursor), false);
+        break;
+    case KeyAction::PreviousChar:
+        moveCursor(hasSelectedText() && X11Keys() ? line.selectionStart() : line.previousChar(cursor), false);
+        break;
+    case KeyAction::SelectNextChar: moveCursor(line.nextChar(cursor), true); break;
+    case KeyAction::SelectPreviousChar: moveCursor(line.previousChar(cursor), true); break;
+    case KeyAction::NextWord: moveCursor(line.nextWord(cursor), false); break;
+    case KeyAction::PreviousWord: moveCursor(line.previousWord(cursor), false); break;
+    case KeyAction::SelectNextWord: moveCursor(line.nextWord(cursor), true); break;
+    case KeyAction::SelectPreviousWord: moveCursor(line.previousWord(cursor), true); break;
+    case KeyAction::Delete: del(); break;
+    case KeyAction::DeleteWordAfter: change([&](PatternLine& l) { return l.deleteWordAfter(); }); break;
+    case KeyAction::DeleteWordBefore: change([&](PatternLine& l) { return l.deleteWordBefore(); }); break;
+    case KeyAction::Backspace: backspace(); break;
+    case KeyAction::Ignore: return false;
+    }
     return true;
 }
 
 bool PatternField::event(QEvent* event)
 {
-    // Edit keys belong to the field, not to a shortcut of the window.
-    if (event->type() == QEvent::ShortcutOverride && isEditKey(static_cast<QKeyEvent*>(event))) {
-        event->accept();
-        return true;
+    // The table's keys and typing belong to the field, not to a shortcut of the window.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (FindKey(key) || PatternLine::isTyping(key->text(), key->modifiers())) {
+            event->accept();
+            return true;
+        }
     }
     return QWidget::event(event);
 }
 
 void PatternField::keyPressEvent(QKeyEvent* event)
 {
-    if (!editKey(event)) {
+    if (!runKey(event)) {
         event->ignore(); // Enter, Esc and the rest go to the dialog
         return;
     }
@@ -443,6 +476,7 @@ void PatternField::measureFont()
 
 qreal PatternField::advanceAt(int index, int* length) const
 {
+    const QString& content = line.text();
     const QChar c = content[index];
     *length = 1;
     if (c.unicode() < 256)
@@ -457,7 +491,9 @@ qreal PatternField::advanceAt(int index, int* length) const
 // Keeps the cursor in view, and no room at the right while text at the left could fill it.
 void PatternField::scrollToCursor()
 {
+    const QString& content = line.text();
     const int size = static_cast<int>(content.size());
+    const int cursor = line.cursor();
     const qreal width = textArea().width();
     const qreal cursorWidth = style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this);
     firstVisible = std::clamp(firstVisible, 0, size);
@@ -473,7 +509,7 @@ void PatternField::scrollToCursor()
             x = cursorWidth;
             firstVisible = cursor;
             while (firstVisible > 0) {
-                const int before = previousPosition(firstVisible);
+                const int before = line.previousChar(firstVisible);
                 x += advanceAt(before, &length);
                 if (x > width)
                     break;
@@ -488,7 +524,7 @@ void PatternField::scrollToCursor()
     if (i < size)
         return;
     while (firstVisible > 0) {
-        const int before = previousPosition(firstVisible);
+        const int before = line.previousChar(firstVisible);
         used += advanceAt(before, &length);
         if (used > width)
             break;
@@ -499,6 +535,7 @@ void PatternField::scrollToCursor()
 // The position nearest to x, a distance from the text area's left edge, among those in view.
 int PatternField::positionAt(int x) const
 {
+    const QString& content = line.text();
     const int size = static_cast<int>(content.size());
     const qreal width = textArea().width();
     qreal left = 0;
@@ -534,9 +571,11 @@ void PatternField::paintEvent(QPaintEvent*)
     painter.setFont(drawFont);
 
     // Lay out the characters in view only, noting where the cursor and the selection fall.
+    const QString& content = line.text();
     const int size = static_cast<int>(content.size());
-    const int from = selectionStart();
-    const int to = selectionEnd();
+    const int cursor = line.cursor();
+    const int from = line.selectionStart();
+    const int to = line.selectionEnd();
     const int dropAt = dropCursor;
     qreal cursorX = -1, dropX = -1, selectionLeft = -1, selectionRight = -1;
     QChar* out = drawn.data();
@@ -611,7 +650,7 @@ void PatternField::mouseMoveEvent(QMouseEvent* event)
     const int x = event->position().toPoint().x() - textArea().left();
     // Dragging past the left edge scrolls back a character at a time; past the
     // right, the nearest position is the first one out of view.
-    moveCursor(x < 0 && firstVisible > 0 ? previousPosition(firstVisible) : positionAt(x), true);
+    moveCursor(x < 0 && firstVisible > 0 ? line.previousChar(firstVisible) : positionAt(x), true);
 }
 
 void PatternField::mouseReleaseEvent(QMouseEvent* event)
@@ -630,20 +669,13 @@ void PatternField::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const int size = static_cast<int>(content.size());
-    const int at = positionAt(event->position().toPoint().x() - textArea().left());
-    const int probe = at < size ? at : previousPosition(at);
-    if (probe >= size)
-        return;
-    const bool space = IsSpace(content[probe]);
-    int start = probe;
-    while (start > 0 && IsSpace(content[start - 1]) == space)
-        --start;
-    int stop = probe;
-    while (stop < size && IsSpace(content[stop]) == space)
-        ++stop;
-    anchor = start;
-    moveCursor(stop, true);
+    const int cursorBefore = line.cursor();
+    const bool selectionBefore = line.hasSelection();
+    line.selectWordAt(positionAt(event->position().toPoint().x() - textArea().left()));
+    scrollToCursor();
+    restartBlink();
+    update();
+    notifyAccessibility(line.text(), cursorBefore, selectionBefore);
     selectingByMouse = false;
     setPrimarySelection();
 }
@@ -732,9 +764,8 @@ void PatternField::timerEvent(QTimerEvent* event)
 void PatternField::inputMethodEvent(QInputMethodEvent* event)
 {
     if (event->replacementLength() > 0) {
-        const int start = std::clamp(cursor + event->replacementStart(), 0, static_cast<int>(content.size()));
-        anchor = start;
-        cursor = std::min(start + event->replacementLength(), static_cast<int>(content.size()));
+        const int start = line.cursor() + event->replacementStart();
+        line.setSelection(start, start + event->replacementLength());
     }
     if (!event->commitString().isEmpty() || hasSelectedText())
         insert(event->commitString());
@@ -748,18 +779,18 @@ QVariant PatternField::inputMethodQuery(Qt::InputMethodQuery query) const
         return true;
     case Qt::ImCursorRectangle: {
         const QRect area = textArea();
-        return QRectF(area.left() + xOf(std::max(cursor, firstVisible)), area.top(), 1, area.height());
+        return QRectF(area.left() + xOf(std::max(line.cursor(), firstVisible)), area.top(), 1, area.height());
     }
     case Qt::ImCursorPosition:
-        return cursor;
+        return line.cursor();
     case Qt::ImAnchorPosition:
-        return anchor;
+        return line.anchor();
     case Qt::ImSurroundingText:
-        return content;
+        return line.text();
     case Qt::ImCurrentSelection:
         return selectedText();
     case Qt::ImMaximumTextLength:
-        return maxChars;
+        return line.limit();
     case Qt::ImHints:
         return static_cast<int>(Qt::ImhNoPredictiveText);
     default:
@@ -804,3 +835,5 @@ QSize PatternField::minimumSizeHint() const
     initFrameOption(&option);
     return style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, this);
 }
+
+} // namespace search

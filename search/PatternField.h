@@ -4,7 +4,11 @@
 // line edit's keys, mouse, clipboard, drop, context menu and undo, but measures and
 // draws only the characters in view, so that an edit costs the same whatever the
 // length of the text. Its edits stop at a limit: an edit past it leaves the text as
-// it was and is told to whoever asked.
+// it was and is told to whoever asked. The editing itself is PatternLine's; this
+// widget maps keys (through one table), mouse, drop and input methods onto it.
+
+#include "search/PatternLine.h"
+#include "util/Seam.h"
 
 #include <QBasicTimer>
 #include <QFont>
@@ -17,8 +21,20 @@
 #include <functional>
 #include <vector>
 
+class QAccessibleEvent;
 class QMenu;
 class QStyleOptionFrame;
+
+namespace search {
+
+// Whether the desktop keeps X11's key conventions, as a line edit reads them from
+// the platform: Left and Right with a selection go to its edge (elsewhere they
+// move from the cursor), and Ctrl+Shift+Insert pastes the selection clipboard.
+extern util::Seam<bool()> X11KeysSeam;
+// Whether an accessibility client listens, and the call that tells it of a change
+// (a headless test has no client to make Qt's own answer yes).
+extern util::Seam<bool()> AccessibilityActiveSeam;
+extern util::Seam<void(QAccessibleEvent*)> AccessibilityUpdateSeam;
 
 class PatternField : public QWidget {
     Q_OBJECT
@@ -26,20 +42,23 @@ public:
     explicit PatternField(QWidget* parent = nullptr);
     ~PatternField() override;
 
-    const QString& text() const { return content; }
+    const QString& text() const { return line.text(); }
     // Replaces the whole text, the cursor at its end; not an edit: no undo, no limit.
     void setText(const QString& text);
 
     // Edits that would make the text longer than chars are refused; refused is told.
     void setLimit(int chars, std::function<void()> refused);
 
-    int cursorPosition() const { return cursor; }
+    int cursorPosition() const { return line.cursor(); }
     void setCursorPosition(int position);
-    bool hasSelectedText() const { return cursor != anchor; }
-    QString selectedText() const;
+    bool hasSelectedText() const { return line.hasSelection(); }
+    QString selectedText() const { return line.selectedText(); }
+    int selectionStart() const { return line.hasSelection() ? line.selectionStart() : -1; }
     void selectAll();
     void deselect();
-    void end(bool mark) { moveCursor(static_cast<int>(content.size()), mark); }
+    void end(bool mark) { moveCursor(static_cast<int>(line.text().size()), mark); }
+    // Selects from anchor to cursor.
+    void setSelection(int anchor, int cursor);
 
     // Edits as the user makes them: the selection is replaced, the limit holds.
     void insert(const QString& text);
@@ -48,8 +67,8 @@ public:
     void cut();
     void copy() const;
     void paste();
-    bool isUndoAvailable() const { return !undoSteps.empty(); }
-    bool isRedoAvailable() const { return !redoSteps.empty(); }
+    bool isUndoAvailable() const { return line.isUndoAvailable(); }
+    bool isRedoAvailable() const { return line.isRedoAvailable(); }
     void undo();
     void redo();
 
@@ -86,28 +105,17 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    // One edit, kept so that it can be undone: at `at`, `removed` gave way to `inserted`.
-    struct Step {
-        int at;
-        QString removed;
-        QString inserted;
-        int cursorBefore;
-        int anchorBefore;
-        qsizetype chars() const { return removed.size() + inserted.size(); }
-    };
+    friend class PatternFieldAccessible;
 
-    int selectionStart() const { return std::min(cursor, anchor); }
-    int selectionEnd() const { return std::max(cursor, anchor); }
-    void edit(int from, int to, const QString& with);
-    void edited();
+    // Runs one edit of the model, then redraws, signals and tells accessibility.
+    template <typename Change>
+    void change(Change&& edit);
+    // What the edit did: a refusal is told, a change redrawn and signalled.
+    void took(PatternLine::Edit edit);
     void moveCursor(int position, bool mark);
     void setPrimarySelection() const;
-    bool editKey(QKeyEvent* event);
-    static bool isEditKey(QKeyEvent* event);
-    int wordStartBefore(int position) const;
-    int wordEndAfter(int position) const;
-    int previousPosition(int position) const;
-    int nextPosition(int position) const;
+    bool runKey(QKeyEvent* event);
+    void notifyAccessibility(const QString& before, int cursorBefore, bool selectionBefore) const;
 
     void initFrameOption(QStyleOptionFrame* option) const;
     QRect textArea() const;
@@ -118,14 +126,8 @@ private:
     qreal xOf(int position) const;
     void restartBlink();
 
-    QString content;
-    int cursor = 0;
-    int anchor = 0;
-    int maxChars = 32767;
+    PatternLine line;
     std::function<void()> refused;
-    std::vector<Step> undoSteps;
-    std::vector<Step> redoSteps;
-    qsizetype keptChars = 0; // characters held by undoSteps
 
     // Drawn from this character on; the cursor is always in view.
     int firstVisible = 0;
@@ -141,3 +143,5 @@ private:
     bool selectingByMouse = false;
     int dropCursor = -1;
 };
+
+} // namespace search

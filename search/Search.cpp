@@ -28,4 +28,14 @@ int64_t SearchFile(const util::File64& file, std::string_view patternText, int64
     return SearchBytes(file, pattern.data(), static_cast<int64_t>(pattern.size()), start, pace);
 }
 
+int64_t SearchFileBackward(const util::File64& file, std::string_view patternText, int64_t before,
+                           const SearchPacer& pace)
+{
+    const std::vector<uint8_t> pattern = HexTextToBytes(patternText);
+    if (pattern.empty())
+        return -1;
+    const BytePattern scan(pattern);
+    return FindBackward(file, scan, before, pace);
+}
+
 } // namespace search

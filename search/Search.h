@@ -30,6 +30,13 @@ using SearchPacer = std::function<bool(int64_t position)>;
 int64_t SearchFile(const util::File64& file, std::string_view patternText, int64_t start,
                    const SearchPacer& pace = {});
 
+// The offset of the last match of the pattern text that starts before `before`, -1
+// when there is none (no wrap), SearchCancelled when the pacer stopped it, and -1
+// for an empty pattern (nothing is read). Reads the paged file backwards in the
+// forward search's steps (FindBackward); the pacer gets the lowest position examined.
+int64_t SearchFileBackward(const util::File64& file, std::string_view patternText, int64_t before,
+                           const SearchPacer& pace = {});
+
 // Work the last pattern scan on this thread did (any scan of Scan.h): bytes compared
 // at candidates, bytes given to the linear fallback and bytes compared to extend
 // runs of matches. For tests, which bound it by the input.

@@ -11,7 +11,7 @@ SearchGate::SearchGate(QWidget& window_) : window(window_) { QCoreApplication::i
 SearchGate::~SearchGate()
 {
     QCoreApplication::instance()->removeEventFilter(this);
-    if (closeRequested)
+    if (closeRequested_)
         QMetaObject::invokeMethod(&window, [w = &window] { w->close(); }, Qt::QueuedConnection);
 }
 
@@ -22,7 +22,7 @@ bool SearchGate::eventFilter(QObject* watched, QEvent* event)
         if (watched != &window)
             return false;
         cancelled_ = true;
-        closeRequested = true;
+        closeRequested_ = true;
         event->ignore();
         return true;
     case QEvent::KeyPress:
@@ -51,12 +51,16 @@ bool SearchGate::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-// Input to the window, its widgets and its shortcuts.
+// Input to the window, its widgets and its shortcuts, and to the windows it holds
+// with it (not to a box it shows).
 bool SearchGate::ofWindow(const QObject* object) const
 {
     for (; object; object = object->parent())
-        if (object->isWidgetType())
-            return static_cast<const QWidget*>(object)->window() == &window;
+        if (object->isWidgetType()) {
+            const QWidget* top = static_cast<const QWidget*>(object)->window();
+            return top == &window ||
+                   (top->parentWidget() == &window && top->property(HeldWhileSearching).toBool());
+        }
     return false;
 }
 

@@ -10,12 +10,17 @@ class QWidget;
 
 namespace search {
 
+// A window of the searched window's own (a results list) whose input a running
+// search holds too: a property set to true on it.
+inline constexpr const char* HeldWhileSearching = "heldWhileSearching";
+
 class SearchGate : public QObject {
 public:
     explicit SearchGate(QWidget& window);
     ~SearchGate() override;
 
     bool cancelled() const { return cancelled_; }
+    bool closeRequested() const { return closeRequested_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,7 +30,7 @@ private:
 
     QWidget& window;
     bool cancelled_ = false;
-    bool closeRequested = false;
+    bool closeRequested_ = false;
 };
 
 } // namespace search

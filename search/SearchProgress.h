@@ -63,4 +63,10 @@ inline QString ComparisonProgressText(int64_t done, int64_t total)
         .arg(ProgressPercent(0, done, total));
 }
 
+// Where a scan from `from` to the file's end was stopped: "stopped at 12.3 of 1099.5 GB".
+inline QString StoppedText(int64_t from, int64_t reached, int64_t fileSize)
+{
+    return QStringLiteral("stopped at %1 of %2 GB").arg(Gigabytes(reached - from), Gigabytes(fileSize - from));
+}
+
 } // namespace search

@@ -20,14 +20,18 @@ namespace search {
 
 class SearchRun : NoCopy {
 public:
+    using ProgressWords = std::function<QString(int64_t position)>;
+
     // progressText gives the status line's text for a position the scan reached.
-    SearchRun(SearchHost& host, std::function<QString(int64_t position)> progressText);
+    SearchRun(SearchHost& host, ProgressWords progressText);
     ~SearchRun();
 
     // The pacer to give the scan: lets the window run a few dozen times a second, and
     // answers false once Esc was pressed or the window asked to close.
     SearchPacer pacer() { return [this](int64_t position) { return pace(position); }; }
     bool cancelled() const { return gate.cancelled(); }
+    // The window was asked to close meanwhile; it closes once the run is over.
+    bool closing() const { return gate.closeRequested(); }
 
     // The run alive now, if any.
     static inline SearchRun* running = nullptr;

@@ -51,7 +51,7 @@ class FindFormFollowing : public FindFormTest, public ::testing::WithParamInterf
 TEST_P(FindFormFollowing, ShowsTheSameBytesInBothFields)
 {
     for (const Step& step : GetParam().steps) {
-        PatternField* edit = step.field == Step::Hex ? form.HexEdit : form.TextEdit;
+        search::PatternField* edit = step.field == Step::Hex ? form.HexEdit : form.TextEdit;
         if (step.typed)
             Type(edit, QString::fromUtf16(step.typed));
         else
@@ -164,7 +164,7 @@ QString SpacedHex(int bytes)
     return hex;
 }
 
-void Paste(PatternField* edit, const QString& text)
+void Paste(search::PatternField* edit, const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
     edit->setFocus();

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using search::PatternField;
+
 namespace {
 
 class PatternFieldTest : public ::testing::Test {
@@ -72,6 +74,8 @@ class PatternFieldKeys : public PatternFieldTest, public ::testing::WithParamInt
 TEST_P(PatternFieldKeys, EditAsALineEditDoes)
 {
     const KeyCase& c = GetParam();
+    // As on the desktops the program runs on (the headless platform keeps other conventions).
+    const util::Seam<bool()>::Override x11(search::X11KeysSeam, [] { return true; });
     field->setText(QString::fromUtf16(c.text));
     field->setCursorPosition(c.anchor);
     if (c.cursor != c.anchor) {
@@ -127,7 +131,7 @@ TEST_F(PatternFieldTest, UndoIsAnEditAndSetTextIsNot)
     type(QStringLiteral("42"));
     EXPECT_EQ(edited.count(), 2);
     QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(field->text(), QStringLiteral("414"));
+    EXPECT_EQ(field->text(), QStringLiteral("41")); // the typing is one step, as in a line edit
     EXPECT_EQ(edited.count(), 3);
     EXPECT_EQ(changed.count(), 4);
     field->setText(QStringLiteral("41"));

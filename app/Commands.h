@@ -1,0 +1,61 @@
+#pragma once
+
+// The one list of the window's commands. Each entry becomes one QAction (caption, hint
+// as tooltip, picture, key); the command bar, the window's keys and the page's context
+// menu are all made from these actions, and nothing else lists commands.
+
+#include <QColor>
+#include <QKeySequence>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class CategoryButtons;
+class QAction;
+class QMenu;
+class QWidget;
+
+// Where a command shows besides its key.
+enum class CommandPlace {
+    Bar,     // a button on the command bar
+    Menu,    // an entry in the page's context menu
+    BarMenu, // both
+    Key,     // its key only
+};
+
+struct CommandEntry {
+    const char* caption;
+    const char* hint;
+    QKeySequence key;
+    CommandPlace place;
+    std::function<void()> run;
+    int category = -1;             // the bar's category when on the bar
+    int image = -1;                // the bar's picture, if any
+    const char* submenu = nullptr; // the context menu's submenu holding it, if any
+};
+
+struct CommandCategory {
+    const char* caption;
+    QColor colour;
+};
+
+class CommandRegistry {
+public:
+    // Makes one action per entry, owned by window, whose keys then work anywhere in it.
+    CommandRegistry(QWidget* window, std::vector<CommandEntry> entries);
+
+    // The bar's categories and buttons, in the list's order, with the given pictures.
+    void fillBar(CategoryButtons& bar, const std::vector<CommandCategory>& categories, std::vector<QPixmap> images) const;
+    // The context menu's entries, in the list's order; a submenu sits where its first entry is.
+    void fillMenu(QMenu& menu) const;
+
+    QAction* action(const QString& caption) const;
+    const QList<QAction*>& actions() const { return all; }
+
+private:
+    std::vector<CommandEntry> entries;
+    QList<QAction*> all;
+};
