@@ -23,6 +23,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 namespace search {
 
@@ -101,17 +102,23 @@ TFindForm& FindForm() { return MadeOnce(findDialog); }
 
 TGTForm& GTForm() { return MadeOnce(gotoDialog); }
 
+// Shows the find dialog; on Search, where the scan starts (the top or the cursor).
+static std::optional<int64_t> AskFindStart(const TPageForm& page)
+{
+    if (FindForm().exec() != QDialog::Accepted)
+        return std::nullopt;
+    // The area under the dialog is repainted before the search starts.
+    QCoreApplication::processEvents();
+    return FindForm().StartPositionRG->itemIndex() == 1 ? page.cursorAddress : 0;
+}
+
 void FindCommand(SearchHost& host)
 {
     TPageForm* page = host.activePage();
     if (!page || SearchRunning())
         return;
-    if (FindForm().exec() != QDialog::Accepted)
-        return;
-    // The area under the dialog is repainted before the search starts.
-    QCoreApplication::processEvents();
-    const int64_t start = FindForm().StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
-    SearchAndShow(host, *page, start);
+    if (const auto start = AskFindStart(*page))
+        SearchAndShow(host, *page, *start);
 }
 
 void NextCommand(SearchHost& host)
@@ -148,10 +155,10 @@ void FindAllCommand(SearchHost& host)
     TPageForm* page = host.activePage();
     if (!page || SearchRunning())
         return;
-    if (FindForm().exec() != QDialog::Accepted)
+    const auto chosen = AskFindStart(*page);
+    if (!chosen)
         return;
-    QCoreApplication::processEvents();
-    const int64_t start = FindForm().StartPositionRG->itemIndex() == 1 ? page->cursorAddress : 0;
+    const int64_t start = *chosen;
     const std::vector<uint8_t> pattern = HexTextToBytes(PatternText(FindForm().HexEdit->text()));
     if (pattern.empty()) {
         page->MoveToAddress(start); // as Find does, and no list
