@@ -9,6 +9,7 @@ TCompareForm::TCompareForm(QWidget* owner, const QStringList& pages) : QDialog(o
     auto* layout = new QVBoxLayout(this);
     PageList = new QListWidget(this);
     PageList->addItems(pages);
+    PageList->setAccessibleName("Open files");
     PageList->setCurrentRow(0);
     // Wide enough for a name and a usual folder; a longer one shows in the item's tooltip.
     PageList->setMinimumWidth(360);

@@ -22,6 +22,9 @@ TGTForm::TGTForm(QWidget* parent) : QDialog(parent)
     DecEdit = new QLineEdit(this);
     Label1 = new QLabel("Hex", this);
     Label2 = new QLabel("Dec", this);
+    // A screen reader names each field by its label.
+    Label1->setBuddy(HexEdit);
+    Label2->setBuddy(DecEdit);
     BitBtn1->setDefault(true);
 
     BitBtn1->setGeometry(220, 24, 75, 25);

@@ -440,3 +440,112 @@ INSTANTIATE_TEST_SUITE_P(
                     SpokenCase{"First33", 0x100000000LL, '0', u"00000001 00000000: 30, character 0"},
                     SpokenCase{"Largest", INT64_MAX, 0xFF, u"7FFFFFFF FFFFFFFF: FF, no character"}),
     [](const testing::TestParamInfo<SpokenCase>& param) { return std::string(param.param.name); });
+
+namespace {
+
+// Every object in a window that a user acts on or types into, by role, and whether a
+// screen reader has a name to say for it.
+void UnnamedControls(QAccessibleInterface* node, const QString& path, QStringList& unnamed, int& controls)
+{
+    if (!node)
+        return;
+    static const QList<QAccessible::Role> acting{QAccessible::PushButton, QAccessible::CheckBox,
+                                                 QAccessible::RadioButton, QAccessible::EditableText,
+                                                 QAccessible::ComboBox, QAccessible::SpinBox,
+                                                 QAccessible::List, QAccessible::Dialog,
+                                                 QAccessible::AlertMessage};
+    const QString name = node->text(QAccessible::Name).trimmed();
+    const QString here = path + "/" + QString::number(int(node->role()), 16) + "'" + name + "'";
+    if (acting.contains(node->role()) && !node->state().invisible) {
+        ++controls;
+        if (name.isEmpty())
+            unnamed << here;
+    }
+    for (int i = 0; i < node->childCount(); ++i)
+        UnnamedControls(node->child(i), here, unnamed, controls);
+}
+
+// Every name a screen reader can say in a window, in tree order.
+void Names(QAccessibleInterface* node, QStringList& names)
+{
+    if (!node)
+        return;
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i)
+        Names(node->child(i), names);
+}
+
+// The names missing in a window, or "" when every field, button and list has one.
+std::string MissingNames(QWidget* window, int& controls)
+{
+    QStringList unnamed;
+    controls = 0;
+    UnnamedControls(QAccessible::queryAccessibleInterface(window), "", unnamed, controls);
+    return unnamed.join("\n").toStdString();
+}
+
+} // namespace
+
+// Each dialog the commands show names its fields, buttons and lists for a screen reader.
+TEST_F(Accessibility, EveryDialogNamesItsFieldsAndButtons)
+{
+    QAccessible::setActive(true);
+    TPageForm* page = open(Counting(4096));
+    ASSERT_NE(page, nullptr);
+    struct Shown {
+        std::string dialog;
+        std::string missing;
+        int controls = -1;
+    };
+    std::vector<Shown> shown;
+    // Reads the modal dialog a command shows, then closes it as Esc does.
+    auto readModal = [&](const std::string& dialog, const std::function<void()>& command) {
+        QTimer::singleShot(0, [&, dialog] {
+            QWidget* modal = QApplication::activeModalWidget();
+            Shown s{dialog, "<no dialog shown>"};
+            if (modal) {
+                s.missing = MissingNames(modal, s.controls);
+                modal->close();
+            }
+            shown.push_back(s);
+        });
+        command();
+        settle();
+    };
+    readModal("Goto", [&] { form.CategoryButtons1Categories2Items2Click(); });
+    readModal("Find", [&] { form.CategoryButtons1Categories2Items0Click(); });
+    readModal("About", [&] { form.CategoryButtons1Categories3Items1Click(); });
+    readModal("Copy Bytes", [&] { form.CopyBytesClick(); });
+    open(Counting(16));
+    readModal("Compare With", [&] { form.compareWithListCommand(); });
+
+    for (const Shown& s : shown) {
+        EXPECT_EQ(s.missing, "") << s.dialog;
+        EXPECT_GE(s.controls, 2) << s.dialog; // the dialog and at least one button
+    }
+    EXPECT_EQ(shown.size(), 5u);
+    QAccessible::setActive(false);
+}
+
+// The message box every command's message goes through names its text and its button.
+TEST(MessageBoxAccessibility, NamesItsButtonAndReadsItsText)
+{
+    QAccessible::setActive(true);
+    std::string missing = "<no box shown>";
+    int controls = 0;
+    QStringList read;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        missing = MissingNames(box, controls);
+        Names(QAccessible::queryAccessibleInterface(box), read);
+        box->close();
+    });
+    util::ShowMessage(nullptr, util::Message{"Byteloom", "Search string is not found.", util::BoxIcon::Information});
+    EXPECT_EQ(missing, "");
+    EXPECT_GE(controls, 2);
+    EXPECT_TRUE(read.contains("Search string is not found.")) << read.join("|").toStdString();
+    EXPECT_TRUE(read.contains("OK")) << read.join("|").toStdString();
+    QAccessible::setActive(false);
+}
