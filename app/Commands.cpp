@@ -3,6 +3,8 @@
 #include "app/CategoryButtons.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QStatusTipEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QWidget>
@@ -14,9 +16,35 @@ namespace {
 bool OnBar(CommandPlace place) { return place == CommandPlace::Bar || place == CommandPlace::BarMenu; }
 bool InMenu(CommandPlace place) { return place == CommandPlace::Menu || place == CommandPlace::BarMenu; }
 
+// A submenu's title drops the dots that promise a dialog: its choices follow at once.
+QString SubmenuTitle(const char* caption)
+{
+    QString title = QString::fromLatin1(caption);
+    if (title.endsWith(QStringLiteral("...")))
+        title.chop(3);
+    return title;
+}
+
+// A choice's caption shows as it is: "&" would otherwise mark a mnemonic.
+QString ShownAsIs(QString caption) { return caption.replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+void FillChoices(QMenu& sub, const CommandChoices& choices)
+{
+    sub.clear();
+    const QStringList list = choices.list();
+    for (int i = 0; i < list.size(); ++i) {
+        QAction* choice = sub.addAction(ShownAsIs(list[i]));
+        choice->setStatusTip(sub.menuAction()->statusTip());
+        QObject::connect(choice, &QAction::triggered, &sub, [choose = choices.choose, i] { choose(i); });
+    }
+    if (list.isEmpty() && choices.none)
+        sub.addAction(QString::fromLatin1(choices.none))->setEnabled(false);
+}
+
 } // namespace
 
-CommandRegistry::CommandRegistry(QWidget* window, std::vector<CommandEntry> entries_) : entries(std::move(entries_))
+CommandRegistry::CommandRegistry(QWidget* window_, std::vector<CommandEntry> entries_)
+    : window(window_), entries(std::move(entries_))
 {
     for (const CommandEntry& entry : entries) {
         auto* action = new QAction(QString::fromLatin1(entry.caption), window);
@@ -24,7 +52,8 @@ CommandRegistry::CommandRegistry(QWidget* window, std::vector<CommandEntry> entr
         action->setStatusTip(QString::fromLatin1(entry.hint));
         action->setShortcut(entry.key);
         action->setShortcutContext(Qt::WindowShortcut);
-        QObject::connect(action, &QAction::triggered, window, [run = entry.run] { run(); });
+        if (entry.run)
+            QObject::connect(action, &QAction::triggered, window, [run = entry.run] { run(); });
         window->addAction(action);
         all.append(action);
     }
@@ -46,20 +75,33 @@ void CommandRegistry::fillBar(CategoryButtons& bar, const std::vector<CommandCat
 
 void CommandRegistry::fillMenu(QMenu& menu) const
 {
+    // A submenu's own entries are not the window's: their hints reach its status bar here.
+    QObject::connect(&menu, &QMenu::hovered, window, [target = window](QAction* hovered) {
+        QStatusTipEvent tip(hovered->statusTip());
+        QCoreApplication::sendEvent(target, &tip);
+    });
     std::map<QString, QMenu*> submenus;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!InMenu(entries[i].place))
             continue;
         QAction* action = all[static_cast<qsizetype>(i)];
-        if (!entries[i].submenu) {
-            menu.addAction(action);
+        QMenu* place = &menu;
+        if (entries[i].submenu) {
+            const QString name = QString::fromLatin1(entries[i].submenu);
+            QMenu*& sub = submenus[name];
+            if (!sub)
+                sub = menu.addMenu(name);
+            place = sub;
+        }
+        if (!entries[i].choices.list) {
+            place->addAction(action);
             continue;
         }
-        const QString name = QString::fromLatin1(entries[i].submenu);
-        QMenu*& sub = submenus[name];
-        if (!sub)
-            sub = menu.addMenu(name);
-        sub->addAction(action);
+        QMenu* choices = place->addMenu(SubmenuTitle(entries[i].caption));
+        choices->menuAction()->setToolTip(action->toolTip());
+        choices->menuAction()->setStatusTip(action->statusTip());
+        QObject::connect(&menu, &QMenu::aboutToShow, choices,
+                         [choices, entry = entries[i].choices] { FillChoices(*choices, entry); });
     }
 }
 

@@ -10,6 +10,7 @@
 #include "output/CopyCommands.h"
 #include "output/HelpWeb.h"
 #include "output/PrintPage.h"
+#include "page/InspectorCopy.h"
 #include "page/Page_form.h"
 #include "page/PageView.h"
 #include "search/CompareCommands.h"
@@ -267,6 +268,17 @@ void TBEForm::buildCommands()
 {
     using P = CommandPlace;
     const auto run = [this](void (TBEForm::*handler)()) { return [this, handler] { runCommand(handler); }; };
+    const auto choose = [this](void (TBEForm::*handler)(int)) {
+        return [this, handler](int choice) { runChoice(handler, choice); };
+    };
+    const CommandChoices otherPageChoices{[this] {
+                                              QStringList items;
+                                              for (const auto& [index, caption] : otherPages())
+                                                  items << caption;
+                                              return items;
+                                          },
+                                          choose(&TBEForm::compareWithChoice), "No other file is open"};
+    const CommandChoices valueChoices{[this] { return inspectorChoices(); }, choose(&TBEForm::copyValueChoice)};
     std::vector<CommandEntry> commands = {
         {"Open", "open file", QKeySequence(Qt::CTRL | Qt::Key_O), P::Bar, run(&TBEForm::CategoryButtons1Categories0Items1Click), 0, 0},
         {"Close", "close file", QKeySequence(Qt::CTRL | Qt::Key_W), P::Bar, run(&TBEForm::CategoryButtons1Categories0Items0Click), 0, 1},
@@ -279,7 +291,8 @@ void TBEForm::buildCommands()
         {"Find All", "find all occurrences", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), P::Menu, run(&TBEForm::FindAllExecute)},
         {"Copy Address", "copy the cursor's address", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), P::Menu, run(&TBEForm::CopyAddressClick)},
         {"Copy Bytes...", "copy a range of bytes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), P::Menu, run(&TBEForm::CopyBytesClick)},
-        {"Compare With...", "compare with another open file", QKeySequence(Qt::CTRL | Qt::Key_K), P::Menu, run(&TBEForm::compareWithListCommand)},
+        {"Copy Value", "copy a value of the data inspector", QKeySequence(), P::Menu, nullptr, -1, -1, nullptr, valueChoices},
+        {"Compare With...", "compare with another open file", QKeySequence(Qt::CTRL | Qt::Key_K), P::Menu, run(&TBEForm::compareWithListCommand), -1, -1, nullptr, otherPageChoices},
         {"Next Difference", "next difference of the compared files", QKeySequence(Qt::Key_F6), P::Menu, run(&TBEForm::nextDifferenceCommand)},
         {"Previous Difference", "previous difference of the compared files", QKeySequence(Qt::SHIFT | Qt::Key_F6), P::Menu, run(&TBEForm::previousDifferenceCommand)},
         {"Count Differences", "count the differing bytes", QKeySequence(), P::Menu, run(&TBEForm::countDifferencesCommand)},
@@ -312,15 +325,25 @@ void TBEForm::attachPageMenu(TPageForm* page)
 // text goes to the error box once the event is over, as any other failure does.
 void TBEForm::runCommand(void (TBEForm::*handler)())
 {
+    runGuarded([this, handler] { (this->*handler)(); }, handler == &TBEForm::FindAllExecute);
+}
+
+void TBEForm::runChoice(void (TBEForm::*handler)(int), int choice)
+{
+    runGuarded([this, handler, choice] { (this->*handler)(choice); }, false);
+}
+
+void TBEForm::runGuarded(const std::function<void()>& work, bool keepsResults)
+{
     try {
-        (this->*handler)();
+        work();
     } catch (const util::Reported&) {
     } catch (const std::exception& e) {
         util::ShowErrorLater(QString::fromLocal8Bit(e.what()));
     }
     // The keyboard goes back to the page after every command and every box it showed,
     // but Find All leaves it with its results.
-    if (handler != &TBEForm::FindAllExecute || !qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
+    if (!keepsResults || !qobject_cast<TFindAllForm*>(QApplication::activeWindow()))
         focusActivePage();
 }
 
@@ -505,27 +528,59 @@ void TBEForm::compareWith(int index)
     showPairMarks();
 }
 
-// The other pages by name and folder, in the order of their tabs.
-void TBEForm::compareWithListCommand()
+std::vector<std::pair<int, QString>> TBEForm::otherPages() const
 {
+    std::vector<std::pair<int, QString>> pages;
     const TPageForm* page = activePage();
-    if (!page || search::SearchRunning())
-        return;
-    QStringList items;
-    std::vector<int> indexes;
+    if (!page)
+        return pages;
     for (int i = 0; i < FilePages->count(); ++i) {
         const auto* sheet = dynamic_cast<const TabSheet*>(FilePages->widget(i));
         if (!sheet || !sheet->page || sheet->page == page)
             continue;
         const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(sheet->page->fileName)));
-        items << sheet->name + QStringLiteral(" \u2014 ") + info.absolutePath();
-        indexes.push_back(i);
+        pages.emplace_back(i, sheet->name + QStringLiteral(" \u2014 ") + info.absolutePath());
     }
-    if (items.isEmpty())
+    return pages;
+}
+
+// The other pages by name and folder, in the order of their tabs.
+void TBEForm::compareWithListCommand()
+{
+    if (!activePage() || search::SearchRunning())
         return;
+    const std::vector<std::pair<int, QString>> pages = otherPages();
+    if (pages.empty())
+        return;
+    QStringList items;
+    for (const auto& [index, caption] : pages)
+        items << caption;
     const int chosen = search::ChoosePartner(this, items);
-    if (chosen >= 0 && static_cast<size_t>(chosen) < indexes.size())
-        compareWith(indexes[static_cast<size_t>(chosen)]);
+    if (chosen >= 0 && static_cast<size_t>(chosen) < pages.size())
+        compareWith(pages[static_cast<size_t>(chosen)].first);
+}
+
+// The tabs cannot change while the menu is open: the list is the one it showed.
+void TBEForm::compareWithChoice(int choice)
+{
+    const std::vector<std::pair<int, QString>> pages = otherPages();
+    if (choice >= 0 && static_cast<size_t>(choice) < pages.size())
+        compareWith(pages[static_cast<size_t>(choice)].first);
+}
+
+QStringList TBEForm::inspectorChoices() const
+{
+    QStringList items;
+    if (const TPageForm* page = activePage())
+        for (const page::InspectorValue& row : page::InspectorValues(*page))
+            items << row.name + QLatin1Char('\t') + row.value;
+    return items;
+}
+
+void TBEForm::copyValueChoice(int row)
+{
+    if (const TPageForm* page = activePage(); page && !search::SearchRunning())
+        page::CopyInspectorValue(*page, row);
 }
 
 void TBEForm::nextDifferenceCommand() { search::NextDifferenceCommand(*this); }

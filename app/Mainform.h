@@ -96,6 +96,11 @@ public slots:
     // Shift+F6); the count of differences; the pair's end.
     void compareWith(int index);
     void compareWithListCommand();
+    // The context menu's "Compare With" submenu: choice is the other page's place in
+    // its list, as otherPages gives it.
+    void compareWithChoice(int choice);
+    // The context menu's "Copy Value" submenu: inspector row (0 to 20) to the clipboard.
+    void copyValueChoice(int row);
     void nextDifferenceCommand();
     void previousDifferenceCommand();
     void countDifferencesCommand();
@@ -126,6 +131,13 @@ private:
     std::unique_ptr<QPrinter> printer;
     std::vector<std::function<void()>> firstPaintWork;
     void runCommand(void (TBEForm::*handler)());
+    void runChoice(void (TBEForm::*handler)(int), int choice);
+    void runGuarded(const std::function<void()>& work, bool keepsResults);
+    // The pages besides the active one, in the order of their tabs: the tab's index and
+    // the page's name and folder.
+    std::vector<std::pair<int, QString>> otherPages() const;
+    // The inspector's rows at the active page's cursor, each as its name and value.
+    QStringList inspectorChoices() const;
     // Gives the keyboard to the active page's hex grid.
     void focusActivePage();
 

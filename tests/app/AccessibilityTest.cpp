@@ -321,7 +321,7 @@ TEST_F(Accessibility, TheContextMenuOpensByMouseAndByKeyAndItsEntriesRunTheirCom
     for (QAction* a : form.PageMenu->actions())
         entries << a->text() + "\t" + a->shortcut().toString();
     EXPECT_EQ(entries, QStringList({"Find\tCtrl+F", "Next\tF3", "Goto\tCtrl+G", "Find Previous\tShift+F3", "Find All\tCtrl+Shift+F",
-                                    "Copy Address\tCtrl+Shift+A", "Copy Bytes...\tCtrl+Shift+C", "Compare With...\tCtrl+K",
+                                    "Copy Address\tCtrl+Shift+A", "Copy Bytes...\tCtrl+Shift+C", "Copy Value\t", "Compare With\t",
                                     "Next Difference\tF6", "Previous Difference\tShift+F6", "Count Differences\t", "Stop Comparing\t"}));
 
     // A right click moves the cursor first.
