@@ -15,6 +15,7 @@ namespace {
 struct Slot {
     int fd = -1;
     bool writable = false;
+    int64_t position = -1; // the descriptor's offset when known, else -1
 };
 
 std::mutex lock;
@@ -89,38 +90,59 @@ __attribute__((visibility("default"))) int vx_open(const char* path, int flags, 
         ++i;
     if (i == slots.size())
         slots.emplace_back();
-    slots[i] = Slot{fd, access != O_RDONLY};
+    slots[i] = Slot{fd, access != O_RDONLY, 0};
     return static_cast<int>(i + 1);
 }
 
+// A seek to where the descriptor already stands asks nothing of the system: a scan
+// seeks to the end of its last read before each step.
 __attribute__((visibility("default"))) int64_t vx_seek(int handle, int64_t offset, int origin)
 {
     std::lock_guard guard(lock);
-    const Slot* s = slotOf(handle);
+    Slot* s = slotOf(handle);
     if (!s || origin < VX_SEEK_SET || origin > VX_SEEK_END)
         return -1;
+    if (origin == VX_SEEK_SET && offset == s->position)
+        return offset;
     const int whence = origin == VX_SEEK_SET ? SEEK_SET : origin == VX_SEEK_CUR ? SEEK_CUR : SEEK_END;
-    return ::lseek(s->fd, static_cast<off_t>(offset), whence);
+    s->position = ::lseek(s->fd, static_cast<off_t>(offset), whence);
+    return s->position;
 }
 
 // Reads until count bytes are in or the file ends.
-// The count stops at the largest offset, since the kernel refuses a whole read
-// whose end would pass it.
+// The kernel refuses a whole read whose end would pass the largest offset; only
+// then is the position asked for and the count stopped there, so a read costs one
+// system call, not two.
 __attribute__((visibility("default"))) int vx_read(int handle, void* buffer, unsigned count)
 {
     int fd;
+    int64_t from;
     {
         std::lock_guard guard(lock);
-        const Slot* s = slotOf(handle);
+        Slot* s = slotOf(handle);
         if (!s || !buffer || count > 0x7FFFFFFFu)
             return -1;
         fd = s->fd;
+        from = s->position;
+        s->position = -1; // unknown until the read has answered
     }
-    const off_t position = ::lseek(fd, 0, SEEK_CUR);
-    if (position >= 0 && count > static_cast<uint64_t>(INT64_MAX - position))
-        count = static_cast<unsigned>(INT64_MAX - position);
     auto* out = static_cast<char*>(buffer);
-    return Transfer(count, [&](size_t done) { return ::read(fd, out + done, count - done); });
+    const auto read = [&] { return Transfer(count, [&](size_t done) { return ::read(fd, out + done, count - done); }); };
+    int got = read();
+    if (got < 0 && errno == EINVAL) {
+        const off_t position = ::lseek(fd, 0, SEEK_CUR);
+        if (position >= 0 && count > static_cast<uint64_t>(INT64_MAX - position)) {
+            count = static_cast<unsigned>(INT64_MAX - position);
+            got = read();
+        }
+    }
+    // Every byte read moved the offset on by one; a failed read leaves it unknown.
+    if (got >= 0 && from >= 0) {
+        std::lock_guard guard(lock);
+        if (Slot* s = slotOf(handle); s && s->fd == fd)
+            s->position = from + got;
+    }
+    return got;
 }
 
 // Refuses a handle opened read-only: no viewed file can be written through here.
@@ -129,10 +151,11 @@ __attribute__((visibility("default"))) int vx_write(int handle, const void* buff
     int fd;
     {
         std::lock_guard guard(lock);
-        const Slot* s = slotOf(handle);
+        Slot* s = slotOf(handle);
         if (!s || !s->writable || !buffer || count > 0x7FFFFFFFu)
             return -1;
         fd = s->fd;
+        s->position = -1;
     }
     const auto* in = static_cast<const char*>(buffer);
     return Transfer(count, [&](size_t done) { return ::write(fd, in + done, count - done); });

@@ -372,8 +372,12 @@ uint64_t BytePattern::countAll(const uint8_t* data, size_t length, int64_t offse
             const size_t stop = runEnd(data, length, hit);
             matches = (stop - l - hit) / smallestPeriod + 1;
         }
-        for (uint64_t k = 0; k < matches && kept.size() < keep; ++k)
-            kept.push_back(offset + static_cast<int64_t>(hit + k * smallestPeriod));
+        if (kept.size() < keep) {
+            const uint64_t more = std::min<uint64_t>(matches, keep - kept.size());
+            const auto step = static_cast<int64_t>(smallestPeriod);
+            for (int64_t at = offset + static_cast<int64_t>(hit), k = 0; k < static_cast<int64_t>(more); ++k, at += step)
+                kept.push_back(at);
+        }
         count += matches;
         p = hit + (matches - 1) * smallestPeriod + 1;
     }

@@ -91,6 +91,9 @@ struct WorkRecord {
 
 size_t BlockFor(const BytePattern& pattern) { return std::max(ScanStep, pattern.size()); }
 
+// The most addresses an every-occurrence scan makes room for at its start (128 MiB).
+constexpr uint64_t ReservedAddresses = uint64_t{1} << 24;
+
 } // namespace
 
 uint64_t LastSearchWork() { return lastWork; }
@@ -135,8 +138,11 @@ bool FindAll(const util::File64& file, const BytePattern& pattern, int64_t start
         result.complete = true;
         return true;
     }
-    // Grown as matches come, so that a large keep costs memory only when used.
-    result.addresses.reserve(std::min<size_t>(keep, 4096));
+    // Room for every address that can be kept, taken once: the list is written
+    // without a copy, and pages are touched only as addresses arrive. Past
+    // ReservedAddresses it grows as matches come.
+    const auto positions = static_cast<uint64_t>(file.size() - from - length + 1);
+    result.addresses.reserve(static_cast<size_t>(std::min<uint64_t>({keep, positions, ReservedAddresses})));
     const WorkRecord record{pattern};
     StreamScan stream(pattern, BlockFor(pattern), from);
     StepFeed feed(file, from);

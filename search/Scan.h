@@ -60,7 +60,9 @@ struct FindAllResult {
 // scan reached the end, false when the pacer stopped it (result then holds what was
 // found up to result.reached). The pacer gets result.reached. On an error result
 // likewise holds the matches found before the failing bytes. Dense matches (00 00
-// over zeros) cost no call each. An empty pattern has no matches.
+// over zeros) cost no call each. An empty pattern has no matches. The address list
+// is given its room once, at the start (keep or the positions there are, the fewer;
+// at most 2^24), and only the addresses written take memory.
 bool FindAll(const util::File64& file, const BytePattern& pattern, int64_t start, size_t keep,
              FindAllResult& result, const SearchPacer& pace = {});
 

@@ -11,6 +11,8 @@
 #include <cstdarg>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <random>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@ namespace {
 bool failGetfl = false;
 std::vector<int> setflValues;
 std::vector<std::string> openedPaths;
+int seeks = 0;
 } // namespace
 
 extern "C" int fcntl(int fd, int cmd, ...)
@@ -47,6 +50,14 @@ extern "C" int open(const char* path, int flags, ...)
     static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "open"));
     openedPaths.emplace_back(path);
     return real(path, flags, mode);
+}
+
+extern "C" off_t lseek(int fd, off_t offset, int whence)
+{
+    using Real = off_t (*)(int, off_t, int);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "lseek"));
+    ++seeks;
+    return real(fd, offset, whence);
 }
 
 // A failed F_GETFL answers -1; the library refuses the file rather than set every
@@ -83,4 +94,57 @@ TEST(SizeProbe, OpensNoCharacterDeviceFifoOrFolder)
     EXPECT_EQ(openedPaths, std::vector<std::string>{});
     EXPECT_EQ(file::ProbeFileSize(three), 3);
     EXPECT_EQ(openedPaths, std::vector<std::string>{three});
+}
+
+// The library knows where its descriptor stands: a seek there asks nothing of the
+// system, so a scan reading step after step costs one system call a step, and
+// whatever order seeks and reads come in, each read gives the bytes at the offset
+// sought.
+TEST(Zere100Seek, AsksTheSystemOnlyWhenThePositionMoves)
+{
+    testing_support::TempDir dir;
+    constexpr int Size = 1 << 20;
+    const std::vector<uint8_t> bytes = testing_support::RandomBytes(Size, 11);
+    const std::string path = dir.write("data", bytes);
+    const DllLoader& io = file::Zere100();
+    const int handle = io.open(path.c_str(), VX_BINARY | VX_RDONLY, 0);
+    ASSERT_GT(handle, 0);
+    std::vector<uint8_t> buffer(1 << 16);
+
+    seeks = 0;
+    for (int64_t at = 0; at < Size; at += 1 << 16) {
+        ASSERT_EQ(io.seek(handle, at, VX_SEEK_SET), at);
+        ASSERT_EQ(io.read(handle, buffer.data(), 1 << 16), 1 << 16);
+        ASSERT_TRUE(std::equal(buffer.begin(), buffer.end(), bytes.begin() + at)) << at;
+    }
+    EXPECT_EQ(seeks, 0) << "sixteen steps from the start of a file just opened";
+
+    std::mt19937 random(5);
+    int64_t position = Size; // where the reads above left the descriptor
+    int64_t lastRead = 0;    // where the last read began
+    for (int k = 0; k < 2000; ++k) {
+        const auto r = random();
+        if (r % 5 == 0) {
+            ASSERT_EQ(io.seek(handle, 0, VX_SEEK_END), Size);
+            position = Size;
+        } else if (r % 5 == 1) {
+            // Where the descriptor stands, or back to read the last bytes again.
+            if (r % 2)
+                position = lastRead;
+            ASSERT_EQ(io.seek(handle, position, VX_SEEK_SET), position);
+        } else if (r % 5 == 2) {
+            position = static_cast<int64_t>(random() % (Size + 100));
+            ASSERT_EQ(io.seek(handle, position, VX_SEEK_SET), position);
+        } else {
+            const auto count = static_cast<unsigned>(random() % (1 << 16));
+            const int got = io.read(handle, buffer.data(), count);
+            const int64_t expected = std::clamp<int64_t>(Size - position, 0, count);
+            ASSERT_EQ(got, expected) << "read " << count << " at " << position;
+            ASSERT_TRUE(std::equal(buffer.begin(), buffer.begin() + got, bytes.begin() + std::min<int64_t>(position, Size)))
+                << "at " << position;
+            lastRead = position;
+            position += got;
+        }
+    }
+    EXPECT_EQ(io.close(handle), 0);
 }

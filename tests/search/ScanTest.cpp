@@ -611,4 +611,31 @@ TEST(ScanSteps, ReadEachStepOnceAndLeaveTheWindow)
     EXPECT_EQ(fa.window().start, 5 * Window + 3);
 }
 
+// The address list of an every-occurrence scan gets its room once, before the
+// matches come: as many as asked for or as there are positions, the fewer, and at
+// most 2^24; it never grows on the way, and a huge keep takes no more than that.
+TEST(ScanSteps, KeepAddressesInRoomTakenOnce)
+{
+    TempDir dir;
+    constexpr int64_t Size = 3 * Step + 5;
+    const util::File64 zeros(dir.write("zeros", Bytes(Size, 0)));
+    const BytePattern pair(Bytes{0, 0});
+    struct Case {
+        size_t keep;
+        size_t room;
+    };
+    constexpr auto Positions = static_cast<size_t>(Size - 1);
+    for (const Case c : {Case{1000, 1000}, Case{10 * ScanStep, Positions}, Case{SIZE_MAX, Positions}}) {
+        FindAllResult result;
+        ASSERT_TRUE(search::FindAll(zeros, pair, 0, c.keep, result));
+        EXPECT_EQ(result.count, Size - 1);
+        EXPECT_EQ(result.addresses.size(), std::min(c.keep, Positions)) << c.keep;
+        EXPECT_EQ(result.addresses.capacity(), c.room) << c.keep;
+    }
+    const util::File64 large(dir.sparse("large", int64_t{1} << 26));
+    FindAllResult result;
+    EXPECT_FALSE(search::FindAll(large, pair, 0, SIZE_MAX, result, [](int64_t) { return false; }));
+    EXPECT_EQ(result.addresses.capacity(), size_t{1} << 24);
+}
+
 } // namespace
