@@ -1,66 +1,46 @@
 #include "banner/BannerView.h"
 
 #include "banner/NetworkModule.h"
+#include "banner/RenderClient.h"
 #include "util/Shell.h"
 
-#include <QImage>
-#include <QImageReader>
-#include <QTextDocument>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
+
+#include <cmath>
 
 namespace banner {
 
-namespace {
-
-// What a picture that may not be shown becomes: one transparent pixel. Anything
-// that does not decode would make the document try the address as a local file.
-QImage BlankPixel()
-{
-    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
-    pixel.fill(Qt::transparent);
-    return pixel;
-}
-
-// A picture carried in a data: address, decoded only when its size, read from its
-// header first, fits in the budget. Formats that draw (SVG) are not decoded.
-QImage DecodePicture(const QUrl& address, PixelBudget& budget)
-{
-    const std::optional<QByteArray> bytes = DataUrlPayload(address.toEncoded());
-    if (!bytes)
-        return BlankPixel();
-    QBuffer buffer;
-    buffer.setData(*bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format();
-    if (format != "png" && format != "jpeg" && format != "gif" && format != "bmp")
-        return BlankPixel();
-    reader.setAllocationLimit(static_cast<int>(PixelBudget::PerPage * 8 / (1024 * 1024)) + 1);
-    const QSize size = reader.size();
-    if (!size.isValid() || !budget.take(size.width(), size.height()))
-        return BlankPixel();
-    const QImage picture = reader.read();
-    return picture.isNull() ? BlankPixel() : picture;
-}
-
-} // namespace
-
-BannerView::BannerView(QWidget* parent) : QTextBrowser(parent), fetcher(ModuleDownloader())
+BannerView::BannerView(QWidget* parent)
+    : QAbstractScrollArea(parent), fetcher(ModuleDownloader()), client(std::make_unique<RenderClient>())
 {
     setObjectName(QStringLiteral("Browser1"));
     setFixedHeight(StripHeight);
-    setOpenLinks(false);
-    setOpenExternalLinks(false);
-    setUndoRedoEnabled(false);
-    connect(this, &QTextBrowser::anchorClicked, this, &BannerView::openLink);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setAccessibleName(QStringLiteral("Banner"));
+    viewport()->setMouseTracking(true);
+    connect(client.get(), &RenderClient::rendered, this, &BannerView::rendered);
+    connect(client.get(), &RenderClient::failed, this, &BannerView::renderFailed);
+    connect(this, &BannerView::anchorClicked, this, &BannerView::openLink);
 }
 
 BannerView::~BannerView() { abortNavigation(); }
+
+bool BannerView::rendering() const { return client->busy(); }
+
+int BannerView::livingChildren() const { return client->livingChildren(); }
 
 void BannerView::abortNavigation()
 {
     if (pending) {
         pending = false;
-        fetcher->cancel();
+        if (!navigationRendering)
+            fetcher->cancel();
+        navigationRendering = false;
     }
 }
 
@@ -72,10 +52,15 @@ void BannerView::navigate(const std::string& address)
     page.open(QIODevice::ReadWrite);
     pending = true;
     fetcher->fetch({address, NavigateLimit, MaxPageBytes}, page, [this](bool ok) {
-        pending = false;
         const QByteArray bytes = page.data();
-        const bool shown = ok && displayPage(bytes, QUrl::fromEncoded(QByteArray::fromStdString(fetcher->finalAddress())));
-        emit navigationFinished(shown);
+        // A fetched page is shown whole or not at all: over the cap, the view keeps what it shows.
+        if (!ok || bytes.size() > MaxPageBytes) {
+            pending = false;
+            emit navigationFinished(false);
+            return;
+        }
+        navigationRendering = true;
+        display(bytes, QUrl::fromEncoded(QByteArray::fromStdString(fetcher->finalAddress())));
     });
 }
 
@@ -87,27 +72,130 @@ void BannerView::loadHtml(const QByteArray& bytes)
 
 void BannerView::display(const QByteArray& bytes, const QUrl& baseUrl)
 {
-    base = baseUrl;
-    pixels.refill();
-    setHtml(DecodeContent(bytes));
+    item = bytes;
+    itemBase = baseUrl;
+    requestRendering();
 }
 
-bool BannerView::displayPage(const QByteArray& bytes, const QUrl& baseUrl)
+void BannerView::requestRendering()
 {
-    // A fetched page is judged as a whole, never cut: over a cap, the view keeps what it shows.
-    if (bytes.size() > MaxPageBytes || JudgeContent(std::string_view(bytes.constData(), bytes.size())) != Refusal::None)
-        return false;
-    display(bytes, baseUrl);
-    return true;
+    const QSize full = maximumViewportSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+    RenderRequest request;
+    request.html = item.left(static_cast<qsizetype>(MaxItemBytes));
+    request.width = std::clamp(full.width(), 1, MaxSide);
+    request.widthWithBar = std::clamp(full.width() - bar, 1, request.width);
+    request.height = std::clamp(full.height(), 1, MaxSide);
+    request.dprMilli = static_cast<std::uint32_t>(std::clamp(std::lround(devicePixelRatioF() * 1000), 250L, 8000L));
+    request.font = font().toString().toUtf8().left(static_cast<qsizetype>(MaxFontBytes));
+    for (std::size_t role = 0; role < Colours; ++role)
+        request.palette[role] = palette().color(static_cast<QPalette::ColorRole>(role)).rgba();
+    renderedFor = full;
+    renderedRatio = devicePixelRatioF();
+    client->render(request);
 }
 
-QVariant BannerView::loadResource(int type, const QUrl& name)
+void BannerView::rendered(const Rendering& rendering)
 {
-    // Every request gets an answer that decodes: for a null one, or a picture that
-    // does not decode, the document would read the address from the local disk.
-    if (type == QTextDocument::ImageResource)
-        return DecodePicture(name, pixels);
-    return QString();
+    shown = rendering;
+    base = itemBase;
+    picture = QImage(reinterpret_cast<const uchar*>(shown.pixels.constData()), shown.pixelWidth, shown.pixelHeight,
+                     QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(shown.dprMilli / 1000.0);
+    setAccessibleDescription(QString::fromStdString(shown.text));
+    updateScrollBars();
+    viewport()->update();
+    const bool wasNavigation = navigationRendering;
+    navigationRendering = false;
+    emit itemFinished(true);
+    if (wasNavigation && pending) {
+        pending = false;
+        emit navigationFinished(true);
+    }
+    if (renderedFor != maximumViewportSize() || renderedRatio != devicePixelRatioF())
+        requestRendering();
+}
+
+void BannerView::renderFailed()
+{
+    const bool wasNavigation = navigationRendering;
+    navigationRendering = false;
+    emit itemFinished(false);
+    if (wasNavigation && pending) {
+        pending = false;
+        emit navigationFinished(false);
+    }
+}
+
+void BannerView::updateScrollBars()
+{
+    const QSize view = viewport()->size();
+    verticalScrollBar()->setRange(0, std::max(0, shown.documentHeight - view.height()));
+    verticalScrollBar()->setPageStep(view.height());
+    verticalScrollBar()->setSingleStep(20);
+    horizontalScrollBar()->setRange(0, std::max(0, shown.documentWidth - view.width()));
+    horizontalScrollBar()->setPageStep(view.width());
+    horizontalScrollBar()->setSingleStep(20);
+}
+
+void BannerView::paintEvent(QPaintEvent*)
+{
+    if (picture.isNull())
+        return;
+    QPainter painter(viewport());
+    painter.drawImage(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), picture);
+}
+
+void BannerView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+    // Laid out again at the new width; while the child works on this item, the answer brings it about.
+    if (!item.isEmpty() && !client->busy() && (renderedFor != maximumViewportSize() || renderedRatio != devicePixelRatioF()))
+        requestRendering();
+}
+
+void BannerView::scrollContentsBy(int, int) { viewport()->update(); }
+
+QUrl BannerView::linkAt(const QPoint& point) const
+{
+    const QPoint at = point + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    for (const LinkArea& link : shown.links)
+        if (QRect(link.x, link.y, link.width, link.height).contains(at))
+            return QUrl(QString::fromStdString(link.address));
+    return {};
+}
+
+void BannerView::mouseMoveEvent(QMouseEvent* event)
+{
+    viewport()->setCursor(linkAt(event->position().toPoint()).isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void BannerView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QUrl link = linkAt(event->position().toPoint());
+        if (!link.isEmpty()) {
+            emit anchorClicked(link);
+            return;
+        }
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+bool BannerView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QUrl link = linkAt(help->pos());
+        if (link.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), (base.isEmpty() ? link : base.resolved(link)).toString(), viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void BannerView::openLink(const QUrl& link)

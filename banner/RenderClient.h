@@ -1,0 +1,94 @@
+#pragma once
+
+// The window's side of the render child: starts it (beside the executable), hands
+// it one request at a time, reads its answer as it arrives without ever waiting on
+// it, and kills it when it overruns its deadline, crashes, or answers out of bounds.
+// A child that worked is kept for the next item.
+
+#include "banner/RenderAnswer.h"
+#include "util/Seam.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace banner {
+
+struct RenderCommand {
+    QString program;
+    QStringList arguments;
+};
+
+inline constexpr const char* RenderProgramName = "byteloom_banner_render";
+
+// How the child is started: the program beside the executable, unless replaced.
+extern util::Seam<RenderCommand()> RenderCommandSeam;
+// The clock the deadline is read from.
+extern util::Seam<std::chrono::steady_clock::time_point()> RenderClockSeam;
+
+class ScopedRenderCommand : public decltype(RenderCommandSeam)::Override {
+public:
+    explicit ScopedRenderCommand(std::function<RenderCommand()> command) : Override(RenderCommandSeam, std::move(command)) {}
+};
+class ScopedRenderClock : public decltype(RenderClockSeam)::Override {
+public:
+    explicit ScopedRenderClock(std::function<std::chrono::steady_clock::time_point()> clock)
+        : Override(RenderClockSeam, std::move(clock)) {}
+};
+
+class RenderClient final : public QObject {
+    Q_OBJECT
+public:
+    // From the request's arrival in the child to the whole answer read.
+    static constexpr std::chrono::milliseconds Deadline{3000};
+    // A child serves this many items, then the next item gets a fresh one.
+    static constexpr int ItemsPerChild = 200;
+
+    explicit RenderClient(QObject* parent = nullptr);
+    ~RenderClient() override;
+
+    // Sends the request to the child; an earlier one still under way is dropped
+    // (its child killed). Never waits: the answer comes as rendered() or failed().
+    void render(const RenderRequest& request);
+    bool busy() const { return working; }
+    // Kills the child, idle or working (its item then fails); the next request starts
+    // a new one, through the command seam as it is then.
+    void restart();
+
+    // Kills the child when the deadline, read from the clock seam, has passed; the
+    // deadline's timer calls it, and tests may too.
+    void checkDeadline();
+
+    // Children started and not yet reaped, for tests and the soak.
+    int livingChildren() const;
+
+signals:
+    void rendered(const banner::Rendering& rendering);
+    void failed();
+
+private:
+    void start();
+    void readAnswer();
+    void fail();
+    void retire(QProcess* process, bool kill);
+    void childEnded(QProcess* process);
+
+    QProcess* child = nullptr;     // the current child, idle or working
+    std::vector<QProcess*> dying;  // killed or ended, waiting to be reaped
+    AnswerReader reader;
+    bool working = false;
+    int served = 0;
+    std::uint64_t generation = 0; // of the request under way
+    std::chrono::steady_clock::time_point deadlineAt;
+    QTimer deadlineTimer;
+};
+
+} // namespace banner
