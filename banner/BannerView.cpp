@@ -11,9 +11,139 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <QAccessibleWidget>
+#include <QPointer>
+
 #include <cmath>
 
 namespace banner {
+
+namespace {
+
+// One link of the item for a screen reader: its text, its address, its place, and
+// pressing it as a click would.
+class LinkAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    LinkAccessible(BannerView* v, std::size_t i, quint64 gen) : view(v), index(i), generation(gen) {}
+
+    bool isValid() const override { return view && view->linksGeneration() == generation && index < view->links().size(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return view ? view->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return view ? QAccessible::queryAccessibleInterface(view) : nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (!isValid())
+            return {};
+        const LinkArea& link = view->links()[index];
+        if (t == QAccessible::Name)
+            return QString::fromStdString(link.text.empty() ? link.address : link.text);
+        if (t == QAccessible::Description)
+            return QString::fromStdString(link.address);
+        return {};
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const LinkArea& link = view->links()[index];
+        const QPoint topLeft = view->viewport()->mapToGlobal(QPoint(link.x, link.y) - view->scrollOffset());
+        return {topLeft, QSize(link.width, link.height)};
+    }
+    QAccessible::Role role() const override { return QAccessible::Link; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.linked = true;
+        state.invisible = !isValid();
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && isValid())
+            emit view->anchorClicked(QUrl(QString::fromStdString(view->links()[index].address)));
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<BannerView> view;
+    std::size_t index;
+    quint64 generation;
+};
+
+// The strip for a screen reader: the item's text as its description, its links as children.
+class StripAccessible final : public QAccessibleWidget {
+public:
+    explicit StripAccessible(BannerView* v) : QAccessibleWidget(v, QAccessible::StaticText), view(v) {}
+    ~StripAccessible() override { forget(); }
+
+    int childCount() const override { return view ? static_cast<int>(view->links().size()) : 0; }
+    QAccessibleInterface* child(int i) const override
+    {
+        refresh();
+        if (i < 0 || i >= childCount())
+            return nullptr;
+        const std::size_t at = static_cast<std::size_t>(i);
+        if (ids.size() <= at)
+            ids.resize(at + 1, 0);
+        if (!ids[at])
+            ids[at] = QAccessible::registerAccessibleInterface(new LinkAccessible(view, at, generation));
+        return QAccessible::accessibleInterface(ids[at]);
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override
+    {
+        for (int i = 0; i < childCount(); ++i)
+            if (child(i) == c)
+                return i;
+        return -1;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description && view)
+            return view->plainText();
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    // A new item makes new links.
+    void refresh() const
+    {
+        if (view && view->linksGeneration() != generation) {
+            forget();
+            generation = view->linksGeneration();
+        }
+    }
+    void forget() const
+    {
+        for (const QAccessible::Id id : ids)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+        ids.clear();
+    }
+
+    QPointer<BannerView> view;
+    mutable std::vector<QAccessible::Id> ids;
+    mutable quint64 generation = 0;
+};
+
+QAccessibleInterface* StripAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("banner::BannerView") && object && object->isWidgetType())
+        return new StripAccessible(static_cast<BannerView*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 BannerView::BannerView(QWidget* parent)
     : QAbstractScrollArea(parent), fetcher(ModuleDownloader()), client(std::make_unique<RenderClient>())
@@ -23,6 +153,8 @@ BannerView::BannerView(QWidget* parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAccessibleName(QStringLiteral("Banner"));
     viewport()->setMouseTracking(true);
+    static const bool factory = (QAccessible::installFactory(StripAccessibleFactory), true);
+    (void)factory;
     connect(client.get(), &RenderClient::rendered, this, &BannerView::rendered);
     connect(client.get(), &RenderClient::failed, this, &BannerView::renderFailed);
     connect(this, &BannerView::anchorClicked, this, &BannerView::openLink);
@@ -102,7 +234,11 @@ void BannerView::rendered(const Rendering& rendering)
     picture = QImage(reinterpret_cast<const uchar*>(shown.pixels.constData()), shown.pixelWidth, shown.pixelHeight,
                      QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(shown.dprMilli / 1000.0);
-    setAccessibleDescription(QString::fromStdString(shown.text));
+    ++generation;
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     updateScrollBars();
     viewport()->update();
     const bool wasNavigation = navigationRendering;
@@ -157,9 +293,11 @@ void BannerView::resizeEvent(QResizeEvent* event)
 
 void BannerView::scrollContentsBy(int, int) { viewport()->update(); }
 
+QPoint BannerView::scrollOffset() const { return {horizontalScrollBar()->value(), verticalScrollBar()->value()}; }
+
 QUrl BannerView::linkAt(const QPoint& point) const
 {
-    const QPoint at = point + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QPoint at = point + scrollOffset();
     for (const LinkArea& link : shown.links)
         if (QRect(link.x, link.y, link.width, link.height).contains(at))
             return QUrl(QString::fromStdString(link.address));

@@ -43,6 +43,9 @@ public:
     // What is shown: the item's plain text and its link areas, in the document.
     QString plainText() const { return QString::fromStdString(shown.text); }
     const std::vector<LinkArea>& links() const { return shown.links; }
+    // Counts the items shown, so that what was said of an older one's links can tell.
+    quint64 linksGeneration() const { return generation; }
+    QPoint scrollOffset() const;
     // The address of the link under a point of the viewport, resolved; empty when none.
     QUrl linkAt(const QPoint& viewportPoint) const;
     // Children of the render client not yet reaped.
@@ -86,6 +89,7 @@ private:
     QImage picture;
     QSize renderedFor;                   // the full width and height the picture was made for
     qreal renderedRatio = 0;
+    quint64 generation = 0;
 };
 
 } // namespace banner

@@ -73,6 +73,8 @@ std::optional<Rendering> DecodeAnswer(const QByteArray& body);
 
 inline constexpr char RequestKind[5] = "BLq1";
 inline constexpr char AnswerKind[5] = "BLa1";
+// What the child writes once, when it has bound itself and may be given items.
+inline constexpr char ReadyKind[5] = "BLr1";
 
 // Reads one answer as it arrives in pieces: the header first, then no more than the
 // body it announced. The body's room is taken only once the header is judged.

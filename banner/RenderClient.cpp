@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 
 #include <algorithm>
+#include <cstring>
 
 namespace banner {
 
@@ -63,6 +64,8 @@ void RenderClient::start()
     });
     child = process;
     served = 0;
+    ready = false;
+    readyHave = 0;
     process->start(QIODevice::ReadWrite);
 }
 
@@ -88,8 +91,7 @@ void RenderClient::render(const RenderRequest& request)
     ++served;
     reader = AnswerReader();
     working = true;
-    deadlineAt = RenderClockSeam() + Deadline;
-    deadlineTimer.start(Deadline);
+    setDeadline(ready ? Deadline : StartupDeadline);
     // Buffered by QProcess and written as the pipe takes it.
     child->write(EncodeRequest(request));
 }
@@ -104,6 +106,12 @@ void RenderClient::restart()
     child = nullptr;
 }
 
+void RenderClient::setDeadline(std::chrono::milliseconds after)
+{
+    deadlineAt = RenderClockSeam() + after;
+    deadlineTimer.start(after);
+}
+
 void RenderClient::checkDeadline()
 {
     if (!working)
@@ -114,15 +122,29 @@ void RenderClient::checkDeadline()
         return;
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadlineAt - now);
-    deadlineTimer.start(std::min(left, std::chrono::milliseconds(Deadline)));
+    deadlineTimer.start(std::min(left, std::chrono::milliseconds(StartupDeadline)));
 }
 
 void RenderClient::readAnswer()
 {
     char buffer[64 * 1024];
     while (child && child->bytesAvailable() > 0) {
+        if (!ready) {
+            const qint64 n = child->read(buffer, static_cast<qint64>(4 - readyHave));
+            if (n <= 0)
+                return;
+            if (std::memcmp(buffer, ReadyKind + readyHave, static_cast<std::size_t>(n)) != 0) {
+                working ? fail() : restart();
+                return;
+            }
+            readyHave += static_cast<std::size_t>(n);
+            ready = readyHave == 4;
+            if (ready && working)
+                setDeadline(Deadline); // the item's own time starts now
+            continue;
+        }
         if (!working) {
-            fail(); // an answer nobody asked for
+            restart(); // an answer nobody asked for
             return;
         }
         const qint64 n = child->read(buffer, static_cast<qint64>(std::min(sizeof buffer, std::max<std::size_t>(reader.wanted(), 1))));

@@ -47,8 +47,11 @@ public:
 class RenderClient final : public QObject {
     Q_OBJECT
 public:
-    // From the request's arrival in the child to the whole answer read.
-    static constexpr std::chrono::milliseconds Deadline{3000};
+    // From the request's arrival in a ready child to the whole answer read.
+    static constexpr std::chrono::milliseconds Deadline{1500};
+    // For a new child to start, bind itself and say it is ready: long, since it has
+    // read no item yet and a busy machine may slow it.
+    static constexpr std::chrono::milliseconds StartupDeadline{30000};
     // A child serves this many items, then the next item gets a fresh one.
     static constexpr int ItemsPerChild = 200;
 
@@ -59,6 +62,8 @@ public:
     // (its child killed). Never waits: the answer comes as rendered() or failed().
     void render(const RenderRequest& request);
     bool busy() const { return working; }
+    // The current child has bound itself and said so.
+    bool childReady() const { return child && ready; }
     // Kills the child, idle or working (its item then fails); the next request starts
     // a new one, through the command seam as it is then.
     void restart();
@@ -78,12 +83,15 @@ private:
     void start();
     void readAnswer();
     void fail();
+    void setDeadline(std::chrono::milliseconds after);
     void retire(QProcess* process, bool kill);
     void childEnded(QProcess* process);
 
     QProcess* child = nullptr;     // the current child, idle or working
     std::vector<QProcess*> dying;  // killed or ended, waiting to be reaped
     AnswerReader reader;
+    bool ready = false;            // the current child said it is ready
+    std::size_t readyHave = 0;     // bytes of that word read so far
     bool working = false;
     int served = 0;
     std::uint64_t generation = 0; // of the request under way

@@ -27,7 +27,7 @@
 namespace {
 
 constexpr rlim_t AddressMargin = rlim_t{128} << 20;
-constexpr rlim_t SecondsPerItem = 2;
+constexpr rlim_t SecondsPerItem = 1; // whole seconds, counted from the next one up
 
 bool ReadExactly(char* data, std::size_t size)
 {
@@ -119,6 +119,8 @@ int main(int argc, char** argv)
     Bound(RLIMIT_NOFILE, 64, 64);
     Bound(RLIMIT_CORE, 0, 0);
 
+    if (!WriteAll(QByteArray(banner::ReadyKind, 4)))
+        return 2;
     char header[banner::HeaderBytes];
     QByteArray body;
     while (ReadExactly(header, sizeof header)) {

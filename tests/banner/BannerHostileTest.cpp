@@ -239,13 +239,13 @@ TEST_F(BannerHostileTest, AFetchedPageOverItsCapOrFailingInTheChildIsRefusedAndT
         // The stalling page meets a child that never answers, and a deadline that has passed.
         auto now = std::chrono::steady_clock::now();
         ScopedRenderClock clock([&] { return now; });
-        ScopedRenderCommand silent([] { return RenderCommand{"/bin/sh", {"-c", "exec sleep 600"}}; });
+        ScopedRenderCommand silent([] { return RenderCommand{"/bin/sh", {"-c", "printf BLr1; exec sleep 600"}}; });
         view.renderer().restart();
         bool shown = true;
         QObject::connect(&view, &BannerView::navigationFinished, &view, [&](bool ok) { shown = ok; },
                          Qt::SingleShotConnection);
         view.navigate(server.url(QString::fromLatin1(path)));
-        ASSERT_TRUE(WaitUntil([&] { return !view.navigating() || view.rendering(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !view.navigating() || view.renderer().childReady(); }));
         now += RenderClient::Deadline + std::chrono::milliseconds(1);
         view.renderer().checkDeadline();
         ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));

@@ -68,26 +68,39 @@ protected:
     QString text() const { return view.plainText().trimmed(); }
 };
 
+pid_t ReadPid(const std::string& file)
+{
+    if (!WaitUntil([&] { return std::filesystem::exists(file) && std::filesystem::file_size(file) > 0; }))
+        return 0;
+    std::ifstream in(file);
+    pid_t pid = 0;
+    in >> pid;
+    return pid;
+}
+
 TEST_F(BannerRenderTest, AChildThatNeverAnswersIsKilledOnceItsDeadlineHasPassed)
 {
     ASSERT_TRUE(show("<p>before</p>"));
     TempDir temp;
     const std::string pidFile = temp.file("pid");
-    // Reads nothing: an item larger than a pipe holds would block a writer that waits.
-    ScopedRenderCommand silent([&] { return Script("echo $$ > " + pidFile + "; exec sleep 600"); });
+    // Says it is ready, then reads nothing: an item larger than a pipe holds would
+    // block a writer that waits.
+    ScopedRenderCommand silent([&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
     view.renderer().restart();
     view.loadHtml("<p>" + QByteArray(static_cast<qsizetype>(MaxItemBytes) - 8, 'x') + "</p>");
     // Back from the call with the child started and the item not yet written: nothing waited.
     EXPECT_TRUE(view.rendering());
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(pidFile) && std::filesystem::file_size(pidFile) > 0; }));
-    const pid_t pid = std::stoi([&] { std::ifstream in(pidFile); std::string s; in >> s; return s; }());
+    const pid_t pid = ReadPid(pidFile);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitUntil([&] { return view.renderer().childReady(); }));
 
+    now += RenderClient::Deadline - std::chrono::milliseconds(1);
     view.renderer().checkDeadline();
     testing_support::RunEventsFor(std::chrono::milliseconds(100));
     EXPECT_TRUE(view.rendering()) << "the deadline has not passed yet";
     EXPECT_EQ(::kill(pid, 0), 0);
 
-    now += RenderClient::Deadline;
+    now += std::chrono::milliseconds(1);
     view.renderer().checkDeadline();
     ASSERT_TRUE(WaitUntil([&] { return view.livingChildren() == 0; }));
     EXPECT_FALSE(view.rendering());
@@ -96,6 +109,25 @@ TEST_F(BannerRenderTest, AChildThatNeverAnswersIsKilledOnceItsDeadlineHasPassed)
     ASSERT_EQ(finished.size(), 2u);
     EXPECT_FALSE(finished.back());
     EXPECT_EQ(text(), "before") << "the item shows nothing";
+}
+
+TEST_F(BannerRenderTest, AChildThatNeverSaysItIsReadyIsKilledAtTheStartUpDeadline)
+{
+    TempDir temp;
+    const std::string pidFile = temp.file("pid");
+    ScopedRenderCommand silent([&] { return Script("echo $$ > " + pidFile + "; exec sleep 600"); });
+    view.loadHtml("<p>item</p>");
+    const pid_t pid = ReadPid(pidFile);
+    ASSERT_GT(pid, 0);
+    now += RenderClient::StartupDeadline - std::chrono::milliseconds(1);
+    view.renderer().checkDeadline();
+    testing_support::RunEventsFor(std::chrono::milliseconds(100));
+    EXPECT_TRUE(view.rendering()) << "a new child has longer than an item";
+    now += std::chrono::milliseconds(1);
+    view.renderer().checkDeadline();
+    ASSERT_TRUE(WaitUntil([&] { return view.livingChildren() == 0; }));
+    EXPECT_EQ(::kill(pid, 0), -1);
+    EXPECT_EQ(finished, std::vector<bool>{false});
 }
 
 struct BadChild {
@@ -133,12 +165,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadChild{"Crashes", "kill -SEGV $$"},
         BadChild{"ExitsAtOnce", "exit 0"},
-        BadChild{"WritesGarbage", "printf 'garbage, and more garbage'; exec sleep 600"},
-        BadChild{"AnnouncesAnAnswerOverTheCap", "printf 'BLa1\\377\\377\\377\\177'; exec sleep 600"},
-        BadChild{"AnnouncesAnAnswerJustOverTheCap", "printf 'BLa1\\000\\000\\160\\000'; exec sleep 600"},
+        BadChild{"WritesGarbage", "printf BLr1; printf 'garbage, and more garbage'; exec sleep 600"},
+        BadChild{"AnnouncesAnAnswerOverTheCap", "printf BLr1; printf 'BLa1\\377\\377\\377\\177'; exec sleep 600"},
+        BadChild{"AnnouncesAnAnswerJustOverTheCap", "printf BLr1; printf 'BLa1\\000\\000\\160\\000'; exec sleep 600"},
         BadChild{"FloodsWithoutEnd", "exec cat /dev/zero"},
-        BadChild{"FloodsAfterAGoodHeader", "printf 'BLa1\\000\\000\\100\\000'; exec cat /dev/zero"},
-        BadChild{"StopsHalfWay", "printf 'BLa1\\100\\000\\000\\000\\001\\000'; exit 0"},
+        BadChild{"AnswersWithAnEmptyBody", "printf BLr1; printf 'BLa1\\000\\000\\000\\000'; exec sleep 600"},
+        BadChild{"FloodsAfterAGoodHeader", "printf BLr1; printf 'BLa1\\000\\000\\100\\000'; exec cat /dev/zero"},
+        BadChild{"StopsHalfWay", "printf BLr1; printf 'BLa1\\100\\000\\000\\000\\001\\000'; exit 0"},
         BadChild{"IsNotThere", "exec /nonexistent/byteloom_banner_render"}),
     [](const ::testing::TestParamInfo<BadChild>& p) { return std::string(p.param.name); });
 
@@ -160,14 +193,12 @@ TEST_F(BannerRenderTest, ClosingTheWindowWhileAChildWorksKillsAndReapsIt)
 {
     TempDir temp;
     const std::string pidFile = temp.file("pid");
-    ScopedRenderCommand silent([&] { return Script("echo $$ > " + pidFile + "; exec sleep 600"); });
+    ScopedRenderCommand silent([&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
     pid_t pid = 0;
     {
         BannerView closing;
         closing.loadHtml("<p>item</p>");
-        ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(pidFile) && std::filesystem::file_size(pidFile) > 0; }));
-        std::ifstream in(pidFile);
-        in >> pid;
+        pid = ReadPid(pidFile);
         ASSERT_GT(pid, 0);
         EXPECT_EQ(::kill(pid, 0), 0);
     }
@@ -258,6 +289,21 @@ TEST_F(BannerRenderTest, TellsAScreenReaderTheItemsText)
     ASSERT_NE(strip, nullptr);
     EXPECT_TRUE(strip->text(QAccessible::Description).contains("Welcome"));
     EXPECT_TRUE(strip->text(QAccessible::Description).contains("to Byteloom"));
+    ASSERT_EQ(strip->childCount(), 1);
+    QAccessibleInterface* link = strip->child(0);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_EQ(link->text(QAccessible::Name), "Byteloom");
+    EXPECT_EQ(link->text(QAccessible::Description), "https://x.example/");
+    EXPECT_EQ(link->parent(), strip);
+    EXPECT_TRUE(view.viewport()->rect().contains(view.viewport()->mapFromGlobal(link->rect().center())));
+    ASSERT_NE(link->actionInterface(), nullptr);
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://x.example/")});
+
+    ASSERT_TRUE(show("<p>no links</p>"));
+    EXPECT_EQ(strip->childCount(), 0);
+    EXPECT_FALSE(link->isValid()) << "the old item's link is gone";
 }
 
 } // namespace
