@@ -111,6 +111,8 @@ public:
     {
         if (t == QAccessible::Description && view)
             return view->plainText();
+        if (t == QAccessible::Name)
+            return QStringLiteral("Banner");
         return QAccessibleWidget::text(t);
     }
 
@@ -148,13 +150,13 @@ QAccessibleInterface* StripAccessibleFactory(const QString& className, QObject* 
 BannerView::BannerView(QWidget* parent)
     : QAbstractScrollArea(parent), fetcher(ModuleDownloader()), client(std::make_unique<RenderClient>())
 {
+    // Before anything that may make the strip's accessible interface.
+    static const bool factory = (QAccessible::installFactory(StripAccessibleFactory), true);
+    (void)factory;
     setObjectName(QStringLiteral("Browser1"));
     setFixedHeight(StripHeight);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    setAccessibleName(QStringLiteral("Banner"));
     viewport()->setMouseTracking(true);
-    static const bool factory = (QAccessible::installFactory(StripAccessibleFactory), true);
-    (void)factory;
     connect(client.get(), &RenderClient::rendered, this, &BannerView::rendered);
     connect(client.get(), &RenderClient::failed, this, &BannerView::renderFailed);
     connect(this, &BannerView::anchorClicked, this, &BannerView::openLink);

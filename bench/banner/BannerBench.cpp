@@ -6,7 +6,8 @@
 // from its arrival to its pixels on screen (beside the same item laid out in the
 // window by a text view, as the strip did before the child).
 //
-// Usage: bench_banner [--mutants N] [--items FOLDER]
+// Usage: bench_banner [--mutants N] [--items FOLDER] [--strips N] [--seconds LIMIT]
+// (10 000 mutants over 2 strips, ending early, with what it has, after LIMIT s).
 
 #include "Mutator.h"
 #include "Process.h"
@@ -27,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -39,10 +41,20 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // The main thread's pulse: the longest time between two ticks while measuring.
+// The main thread's own processor time, in milliseconds.
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 struct Heartbeat {
     QTimer timer;
     Clock::time_point last = Clock::now();
+    double lastCpu = ThreadCpuMs();
     double worst = 0;
+    double worstBusy = 0; // the main thread's own time between two ticks: its part of a gap
     bool measuring = false;
     double worstIdle = 0; // the same pulse while nothing is shown: the machine's own share
     Heartbeat()
@@ -50,15 +62,20 @@ struct Heartbeat {
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [this] {
             const auto now = Clock::now();
-            if (measuring)
+            const double cpu = ThreadCpuMs();
+            if (measuring) {
                 worst = std::max(worst, Ms(now - last));
+                worstBusy = std::max(worstBusy, cpu - lastCpu);
+            }
             last = now;
+            lastCpu = cpu;
         });
         timer.start(10);
     }
     void start()
     {
         last = Clock::now();
+        lastCpu = ThreadCpuMs();
         measuring = true;
     }
     // Runs the event loop with nothing to show for a while, measuring the gaps apart.
@@ -73,6 +90,7 @@ struct Heartbeat {
         worstIdle = std::max(worstIdle, worst);
         worst = kept;
         last = Clock::now();
+        lastCpu = ThreadCpuMs();
     }
 };
 
@@ -143,12 +161,18 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int mutants = 10000;
+    int laneCount = 2;
+    int maxSeconds = 3600;
     const char* items = HOSTILE_DIR;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--mutants") == 0)
             mutants = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--items") == 0)
             items = argv[i + 1];
+        else if (std::strcmp(argv[i], "--strips") == 0)
+            laneCount = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--seconds") == 0)
+            maxSeconds = std::atoi(argv[i + 1]);
     }
     QApplication app(argc, argv);
     banner::BannerView view;
@@ -187,7 +211,8 @@ int main(int argc, char** argv)
                 *std::min_element(rounds.begin(), rounds.end()), Median(rounds),
                 *std::min_element(yardsticks.begin(), yardsticks.end()), Median(yardsticks));
 
-    // The hostile run.
+    // The hostile run: the items go to several strips at once, each with its own
+    // child, so that the main thread meets their answers and failures together.
     std::vector<std::pair<QString, QByteArray>> hostile;
     const QDir folder(QString::fromLocal8Bit(items));
     for (const QString& name : folder.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
@@ -201,57 +226,105 @@ int main(int argc, char** argv)
         seeds.push_back(item);
     bench_banner::Mutator mutator(seeds);
 
+    struct Lane {
+        std::unique_ptr<banner::BannerView> view;
+        bool busy = false;
+        Clock::time_point start;
+        QByteArray item;
+    };
+    std::vector<Lane> lanes(static_cast<std::size_t>(laneCount));
+    int shown = 0, failed = 0, refused = 0;
+    double slowest = 0;
+    QByteArray slowestItem;
+    for (Lane& lane : lanes) {
+        lane.view = std::make_unique<banner::BannerView>();
+        lane.view->resize(1280, banner::BannerView::StripHeight);
+        lane.view->show();
+        Lane* l = &lane;
+        QObject::connect(lane.view.get(), &banner::BannerView::itemFinished, [&, l](bool ok) {
+            l->busy = false;
+            ok ? ++shown : ++failed;
+            l->view->viewport()->repaint();
+            const double ms = Ms(Clock::now() - l->start);
+            if (ms > slowest) {
+                slowest = ms;
+                slowestItem = l->item;
+            }
+        });
+    }
+    const auto give = [&](Lane& lane, const QByteArray& item) {
+        const std::string listed = banner::StartDelimiter() + item.toStdString();
+        if (listed.size() > banner::MaxItemBytes) {
+            ++refused;
+            return;
+        }
+        lane.busy = true;
+        lane.item = item;
+        lane.start = Clock::now();
+        lane.view->loadHtml(QByteArray::fromStdString(banner::BuildItemPage(listed, banner::PageHead(), banner::PageTail())));
+    };
+    const auto anyBusy = [&] { return std::any_of(lanes.begin(), lanes.end(), [](const Lane& l) { return l.busy; }); };
+    for (Lane& lane : lanes)
+        give(lane, ordinary[0]);
+    while (anyBusy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    shown = 0;
+
     QApplication::processEvents();
     const double rssBefore = ResidentKiB();
     const long fdBefore = OpenDescriptors();
     const auto runStart = Clock::now();
+    const auto stopAt = runStart + std::chrono::seconds(maxSeconds);
     heartbeat.start();
-    double slowest = 0;
-    QByteArray slowestItem;
-    const auto showTimed = [&](const QByteArray& item) {
-        const auto start = Clock::now();
-        shower.show(item);
-        const double ms = Ms(Clock::now() - start);
-        if (ms > slowest) {
-            slowest = ms;
-            slowestItem = item;
-        }
-        return ms;
-    };
-    for (const auto& [name, item] : hostile) {
-        const double before = heartbeat.worst;
-        const double ms = showTimed(item);
-        std::printf("%-32s %8lld bytes %9.1f ms to its end, %s; worst gap so far %.1f ms%s\n", qPrintable(name),
-                    static_cast<long long>(item.size()), ms, shower.ok ? "shown" : "not shown", heartbeat.worst,
-                    heartbeat.worst > before ? " (new)" : "");
-        std::fflush(stdout);
+    const int total = static_cast<int>(hostile.size()) + mutants;
+    int next = 0;
+    while (next < total && Clock::now() < stopAt) {
+        for (Lane& lane : lanes)
+            if (!lane.busy && next < total) {
+                give(lane, next < static_cast<int>(hostile.size()) ? hostile[static_cast<std::size_t>(next)].second
+                                                                   : mutator.next());
+                ++next;
+                if (next % 250 == 0) {
+                    while (anyBusy())
+                        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                    heartbeat.idle(std::chrono::milliseconds(300)); // the yardstick, alternated with the work
+                }
+                if (next % 1000 == 0) {
+                    std::printf("%d items: %d shown, %d failed in the child, %d over the byte cap; worst gap %.1f ms "
+                                "(idle between: %.1f ms; main thread busy at most %.1f ms of a gap), resident %+.1f MiB, %.0f s\n",
+                                next, shown, failed, refused, heartbeat.worst, heartbeat.worstIdle, heartbeat.worstBusy,
+                                (ResidentKiB() - rssBefore) / 1024,
+                                std::chrono::duration<double>(Clock::now() - runStart).count());
+                    std::fflush(stdout);
+                }
+            }
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    for (int i = 0; i < mutants; ++i) {
-        showTimed(mutator.next());
-        if ((i + 1) % 100 == 0)
-            heartbeat.idle(std::chrono::milliseconds(300)); // the yardstick, alternated with the work
-        if ((i + 1) % 1000 == 0) {
-            std::printf("%d mutants: %d shown, %d failed in the child, %d over the byte cap; worst gap %.1f ms "
-                        "(idle between: %.1f ms), resident %+.1f MiB\n",
-                        i + 1, shower.shown, shower.failed, shower.refused, heartbeat.worst, heartbeat.worstIdle,
-                        (ResidentKiB() - rssBefore) / 1024);
-            std::fflush(stdout);
-        }
-    }
+    while (anyBusy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     heartbeat.measuring = false;
+    const int mutantsShown = std::max(0, next - static_cast<int>(hostile.size()));
     const double seconds = std::chrono::duration<double>(Clock::now() - runStart).count();
     const double rssAfter = ResidentKiB();
     view.renderer().restart();
+    for (Lane& lane : lanes)
+        lane.view->renderer().restart();
     const auto settle = Clock::now() + std::chrono::seconds(5);
-    while (view.livingChildren() > 0 && Clock::now() < settle)
+    const auto living = [&] {
+        int n = view.livingChildren();
+        for (const Lane& lane : lanes)
+            n += lane.view->livingChildren();
+        return n;
+    };
+    while (living() > 0 && Clock::now() < settle)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     const long fdAfter = OpenDescriptors();
     const auto [children, zombies] = Children();
 
-    std::printf("%zu hostile items and %d mutants in %.0f s: %d shown, %d failed in the child, %d over the byte cap; "
-                "slowest item %.0f ms (%lld bytes); resident %.0f -> %.0f KiB; descriptors %ld -> %ld; "
+    std::printf("%zu hostile items and %d mutants in %.0f s over %d strips: %d shown, %d failed in the child, %d over "
+                "the byte cap; slowest item %.0f ms (%lld bytes); resident %.0f -> %.0f KiB; descriptors %ld -> %ld; "
                 "children left %d (%d zombies)\n",
-                hostile.size(), mutants, seconds, shower.shown, shower.failed, shower.refused, slowest,
+                hostile.size(), mutantsShown, seconds, laneCount, shown, failed, refused, slowest,
                 static_cast<long long>(slowestItem.size()), rssBefore, rssAfter, fdBefore, fdAfter, children, zombies);
     if (const QByteArray out = qgetenv("BANNER_SLOWEST"); !out.isEmpty()) {
         QFile file(QString::fromLocal8Bit(out));
@@ -260,6 +333,7 @@ int main(int argc, char** argv)
     }
     Summary("banner_worst_stall_ms", heartbeat.worst, "ms");
     Summary("banner_idle_stall_ms", heartbeat.worstIdle, "ms");
+    Summary("banner_worst_busy_ms", heartbeat.worstBusy, "ms");
     Summary("banner_rss_growth_mib", (rssAfter - rssBefore) / 1024, "MiB");
     Summary("banner_item_ms", *std::min_element(rounds.begin(), rounds.end()), "ms");
     Summary("banner_children_left", children, "processes");
