@@ -47,8 +47,10 @@ public:
 class RenderClient final : public QObject {
     Q_OBJECT
 public:
-    // From the request's arrival in a ready child to the whole answer read.
-    static constexpr std::chrono::milliseconds Deadline{1500};
+    // From the request's arrival in a ready child to the whole answer read. A child
+    // that spins is ended sooner by its own processor-time limit; this bounds the rest
+    // (a child that sleeps or is starved on a busy machine).
+    static constexpr std::chrono::milliseconds Deadline{5000};
     // For a new child to start, bind itself and say it is ready: long, since it has
     // read no item yet and a busy machine may slow it.
     static constexpr std::chrono::milliseconds StartupDeadline{30000};
