@@ -34,16 +34,6 @@ extern util::Seam<RenderCommand()> RenderCommandSeam;
 // The clock the deadline is read from.
 extern util::Seam<std::chrono::steady_clock::time_point()> RenderClockSeam;
 
-class ScopedRenderCommand : public decltype(RenderCommandSeam)::Override {
-public:
-    explicit ScopedRenderCommand(std::function<RenderCommand()> command) : Override(RenderCommandSeam, std::move(command)) {}
-};
-class ScopedRenderClock : public decltype(RenderClockSeam)::Override {
-public:
-    explicit ScopedRenderClock(std::function<std::chrono::steady_clock::time_point()> clock)
-        : Override(RenderClockSeam, std::move(clock)) {}
-};
-
 class RenderClient final : public QObject {
     Q_OBJECT
 public:

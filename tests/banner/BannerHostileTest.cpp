@@ -238,8 +238,8 @@ TEST_F(BannerHostileTest, AFetchedPageOverItsCapOrFailingInTheChildIsRefusedAndT
     for (const char* path : {"/big.html", "/stall.html"}) {
         // The stalling page meets a child that never answers, and a deadline that has passed.
         auto now = std::chrono::steady_clock::now();
-        ScopedRenderClock clock([&] { return now; });
-        ScopedRenderCommand silent([] { return RenderCommand{"/bin/sh", {"-c", "printf BLr1; exec sleep 600"}}; });
+        decltype(RenderClockSeam)::Override clock(RenderClockSeam, [&] { return now; });
+        decltype(RenderCommandSeam)::Override silent(RenderCommandSeam, [] { return RenderCommand{"/bin/sh", {"-c", "printf BLr1; exec sleep 600"}}; });
         view.renderer().restart();
         bool shown = true;
         QObject::connect(&view, &BannerView::navigationFinished, &view, [&](bool ok) { shown = ok; },

@@ -43,12 +43,12 @@ RenderCommand Script(const std::string& script) { return {"/bin/sh", {"-c", QStr
 class BannerRenderTest : public ::testing::Test {
 protected:
     std::vector<QUrl> opened;
-    util::ScopedShellSeam shell{[this](const QUrl& url) {
+    decltype(util::ShellOpenSeam)::Override shell{util::ShellOpenSeam, [this](const QUrl& url) {
         opened.push_back(url);
         return true;
     }};
     std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
-    ScopedRenderClock clock{[this] { return now; }};
+    decltype(RenderClockSeam)::Override clock{RenderClockSeam, [this] { return now; }};
     BannerView view;
     std::vector<bool> finished; // each item's end: shown or not
 
@@ -85,7 +85,7 @@ TEST_F(BannerRenderTest, AChildThatNeverAnswersIsKilledOnceItsDeadlineHasPassed)
     const std::string pidFile = temp.file("pid");
     // Says it is ready, then reads nothing: an item larger than a pipe holds would
     // block a writer that waits.
-    ScopedRenderCommand silent([&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
+    decltype(RenderCommandSeam)::Override silent(RenderCommandSeam, [&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
     view.renderer().restart();
     view.loadHtml("<p>" + QByteArray(static_cast<qsizetype>(MaxItemBytes) - 8, 'x') + "</p>");
     // Back from the call with the child started and the item not yet written: nothing waited.
@@ -115,7 +115,7 @@ TEST_F(BannerRenderTest, AChildThatNeverSaysItIsReadyIsKilledAtTheStartUpDeadlin
 {
     TempDir temp;
     const std::string pidFile = temp.file("pid");
-    ScopedRenderCommand silent([&] { return Script("echo $$ > " + pidFile + "; exec sleep 600"); });
+    decltype(RenderCommandSeam)::Override silent(RenderCommandSeam, [&] { return Script("echo $$ > " + pidFile + "; exec sleep 600"); });
     view.loadHtml("<p>item</p>");
     const pid_t pid = ReadPid(pidFile);
     ASSERT_GT(pid, 0);
@@ -146,7 +146,7 @@ TEST_P(BannerBadChildTest, IsReapedAndTheItemShowsNothing)
     ASSERT_TRUE(WaitUntil([&] { return view.livingChildren() == 0; }));
     const long descriptors = OpenDescriptors();
     {
-        ScopedRenderCommand bad([] { return Script(GetParam().script); });
+        decltype(RenderCommandSeam)::Override bad(RenderCommandSeam, [] { return Script(GetParam().script); });
         view.renderer().restart();
         for (int i = 0; i < 3; ++i) {
             EXPECT_FALSE(show("<p>after</p>"));
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BannerRenderTest, AMissingChildLeavesTheStripEmptyAndTheWindowFine)
 {
-    ScopedRenderCommand missing([] { return RenderCommand{"/nonexistent/byteloom_banner_render", {}}; });
+    decltype(RenderCommandSeam)::Override missing(RenderCommandSeam, [] { return RenderCommand{"/nonexistent/byteloom_banner_render", {}}; });
     BannerStrip strip;
     strip.resize(600, 300);
     strip.show();
@@ -193,7 +193,7 @@ TEST_F(BannerRenderTest, ClosingTheWindowWhileAChildWorksKillsAndReapsIt)
 {
     TempDir temp;
     const std::string pidFile = temp.file("pid");
-    ScopedRenderCommand silent([&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
+    decltype(RenderCommandSeam)::Override silent(RenderCommandSeam, [&] { return Script("printf BLr1; echo $$ > " + pidFile + "; exec sleep 600"); });
     pid_t pid = 0;
     {
         BannerView closing;
