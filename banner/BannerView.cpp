@@ -15,6 +15,7 @@
 #include <QPointer>
 
 #include <cmath>
+#include <cstring>
 
 namespace banner {
 
@@ -233,8 +234,14 @@ void BannerView::rendered(const Rendering& rendering)
 {
     shown = rendering;
     base = itemBase;
-    picture = QImage(reinterpret_cast<const uchar*>(shown.pixels.constData()), shown.pixelWidth, shown.pixelHeight,
-                     QImage::Format_ARGB32_Premultiplied);
+    // Into the picture the strip already owns when the size is the same: a fresh one
+    // of up to 4 MiB would fault in every page on the window's thread.
+    if (picture.width() != shown.pixelWidth || picture.height() != shown.pixelHeight)
+        picture = QImage(shown.pixelWidth, shown.pixelHeight, QImage::Format_ARGB32_Premultiplied);
+    const qsizetype row = static_cast<qsizetype>(shown.pixelWidth) * 4;
+    for (int y = 0; y < shown.pixelHeight; ++y)
+        std::memcpy(picture.scanLine(y), shown.pixels.constData() + y * row, static_cast<std::size_t>(row));
+    shown.pixels = QByteArray();
     picture.setDevicePixelRatio(shown.dprMilli / 1000.0);
     ++generation;
     if (QAccessible::isActive()) {

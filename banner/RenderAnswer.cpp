@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace banner {
 
@@ -85,6 +86,21 @@ public:
         return ok ? static_cast<int>(v) : 0;
     }
     std::string text(std::size_t cap) { return bytes(cap).toStdString(); }
+    // The rest of the body after a length, which must be exactly the rest: handed over
+    // without a copy (the front is only dropped), since it may be megabytes of pixels.
+    QByteArray rest(QByteArray& whole, std::size_t cap)
+    {
+        const std::uint32_t size = u32();
+        if (!ok || size > cap || size != left()) {
+            ok = false;
+            return {};
+        }
+        const qsizetype from = static_cast<qsizetype>(at);
+        at += size;
+        QByteArray taken = std::move(whole);
+        taken.remove(0, from);
+        return taken;
+    }
     bool finished() const { return ok && at == static_cast<std::size_t>(body.size()); }
     bool good() const { return ok; }
 
@@ -165,7 +181,7 @@ std::optional<RenderRequest> DecodeRequest(const QByteArray& body)
     return r;
 }
 
-std::optional<Rendering> DecodeAnswer(const QByteArray& body)
+std::optional<Rendering> DecodeAnswer(QByteArray body)
 {
     Reader in(body);
     Rendering r;
@@ -191,8 +207,10 @@ std::optional<Rendering> DecodeAnswer(const QByteArray& body)
         link.text = in.text(MaxAddressBytes);
         r.links.push_back(std::move(link));
     }
-    r.pixels = in.bytes(MaxPixelBytes);
-    if (!in.finished() || !ValidRatio(r.dprMilli) ||
+    if (!in.good())
+        return std::nullopt;
+    r.pixels = in.rest(body, MaxPixelBytes);
+    if (!in.good() || !ValidRatio(r.dprMilli) ||
         static_cast<std::size_t>(r.pixels.size()) != static_cast<std::size_t>(r.pixelWidth) * static_cast<std::size_t>(r.pixelHeight) * 4)
         return std::nullopt;
     return r;
@@ -238,8 +256,7 @@ std::optional<Rendering> AnswerReader::take()
 {
     if (current != State::Done)
         return std::nullopt;
-    std::optional<Rendering> r = DecodeAnswer(body);
-    body = QByteArray();
+    std::optional<Rendering> r = DecodeAnswer(std::exchange(body, QByteArray()));
     if (!r)
         current = State::Bad;
     return r;

@@ -69,7 +69,7 @@ std::optional<std::size_t> BodyLength(const char* header, const char (&kind)[5],
 
 // A whole body (header excluded); nothing when any field is out of bounds or bytes are left over.
 std::optional<RenderRequest> DecodeRequest(const QByteArray& body);
-std::optional<Rendering> DecodeAnswer(const QByteArray& body);
+std::optional<Rendering> DecodeAnswer(QByteArray body);
 
 inline constexpr char RequestKind[5] = "BLq1";
 inline constexpr char AnswerKind[5] = "BLa1";

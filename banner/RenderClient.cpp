@@ -91,7 +91,7 @@ void RenderClient::render(const RenderRequest& request)
     ++served;
     reader = AnswerReader();
     working = true;
-    setDeadline(ready ? Deadline : StartupDeadline);
+    setDeadline(ready ? itemDeadline : StartupDeadline);
     // Buffered by QProcess and written as the pipe takes it.
     child->write(EncodeRequest(request));
 }
@@ -128,7 +128,21 @@ void RenderClient::checkDeadline()
 void RenderClient::readAnswer()
 {
     char buffer[64 * 1024];
+    // A bounded share per turn of the event loop; the rest waits for the next turn.
+    std::size_t share = ReadPerTurn;
     while (child && child->bytesAvailable() > 0) {
+        if (share == 0) {
+            if (!readQueued) {
+                readQueued = true;
+                QMetaObject::invokeMethod(
+                    this, [this] {
+                        readQueued = false;
+                        readAnswer();
+                    },
+                    Qt::QueuedConnection);
+            }
+            return;
+        }
         if (!ready) {
             const qint64 n = child->read(buffer, static_cast<qint64>(4 - readyHave));
             if (n <= 0)
@@ -140,7 +154,7 @@ void RenderClient::readAnswer()
             readyHave += static_cast<std::size_t>(n);
             ready = readyHave == 4;
             if (ready && working)
-                setDeadline(Deadline); // the item's own time starts now
+                setDeadline(itemDeadline); // the item's own time starts now
             continue;
         }
         if (!working) {
@@ -150,6 +164,7 @@ void RenderClient::readAnswer()
         const qint64 n = child->read(buffer, static_cast<qint64>(std::min(sizeof buffer, std::max<std::size_t>(reader.wanted(), 1))));
         if (n <= 0)
             return;
+        share -= std::min(share, static_cast<std::size_t>(n));
         const std::size_t taken = reader.feed(buffer, static_cast<std::size_t>(n));
         if (reader.state() == AnswerReader::State::More)
             continue;

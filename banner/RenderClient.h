@@ -46,6 +46,9 @@ public:
     static constexpr std::chrono::milliseconds StartupDeadline{30000};
     // A child serves this many items, then the next item gets a fresh one.
     static constexpr int ItemsPerChild = 200;
+    // What one turn of the event loop reads of an answer, so that the window's other
+    // events come between the pieces of a large picture.
+    static constexpr std::size_t ReadPerTurn = 256 * 1024;
 
     explicit RenderClient(QObject* parent = nullptr);
     ~RenderClient() override;
@@ -54,6 +57,8 @@ public:
     // (its child killed). Never waits: the answer comes as rendered() or failed().
     void render(const RenderRequest& request);
     bool busy() const { return working; }
+    // Replaces Deadline for the items to come (the benchmark's many items want a short one).
+    void setItemDeadline(std::chrono::milliseconds deadline) { itemDeadline = deadline; }
     // The current child has bound itself and said so.
     bool childReady() const { return child && ready; }
     // Kills the child, idle or working (its item then fails); the next request starts
@@ -85,6 +90,8 @@ private:
     bool ready = false;            // the current child said it is ready
     std::size_t readyHave = 0;     // bytes of that word read so far
     bool working = false;
+    bool readQueued = false;
+    std::chrono::milliseconds itemDeadline = Deadline;       // a later turn will go on reading
     int served = 0;
     std::uint64_t generation = 0; // of the request under way
     std::chrono::steady_clock::time_point deadlineAt;
