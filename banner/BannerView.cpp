@@ -295,7 +295,22 @@ void BannerView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
-    // Laid out again at the new width; while the child works on this item, the answer brings it about.
+    renderAgainIfChanged();
+}
+
+bool BannerView::event(QEvent* event)
+{
+    const bool result = QAbstractScrollArea::event(event);
+    // Moved to a screen of another pixel ratio: drawn again for it.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        renderAgainIfChanged();
+    return result;
+}
+
+void BannerView::renderAgainIfChanged()
+{
+    // Laid out again at the new width or pixel ratio; while the child works on this
+    // item, its answer brings it about.
     if (!item.isEmpty() && !client->busy() && (renderedFor != maximumViewportSize() || renderedRatio != devicePixelRatioF()))
         requestRendering();
 }

@@ -63,6 +63,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -72,6 +73,7 @@ private:
     void abortNavigation();
     void display(const QByteArray& bytes, const QUrl& base);
     void requestRendering();
+    void renderAgainIfChanged();
     void rendered(const Rendering& rendering);
     void renderFailed();
     void openLink(const QUrl& link);

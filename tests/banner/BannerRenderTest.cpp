@@ -256,6 +256,21 @@ TEST_F(BannerRenderTest, ShowsTheSamePixelsAsATextViewOfTheSameSize)
     }
 }
 
+TEST_F(BannerRenderTest, AWiderStripIsDrawnAgainAtItsNewWidth)
+{
+    const QColor fill("#1d3557");
+    ASSERT_TRUE(show("<table width=\"100%\" bgcolor=\"#1d3557\"><tr><td>wide</td></tr></table>"));
+    const auto paintedAt = [&](int x) { return view.viewport()->grab().toImage().pixelColor(x, 8) == fill; };
+    EXPECT_TRUE(paintedAt(590));
+    EXPECT_FALSE(paintedAt(800)) << "the viewport is not that wide yet";
+    const std::size_t before = finished.size();
+    view.resize(900, BannerView::StripHeight);
+    ASSERT_TRUE(WaitUntil([&] { return finished.size() > before; }));
+    EXPECT_TRUE(finished.back());
+    EXPECT_TRUE(paintedAt(800)) << "the table fills the new width";
+    EXPECT_EQ(text(), "wide");
+}
+
 TEST_F(BannerRenderTest, LinkAreasTakeClicksShowTheirAddressAndAPointingCursor)
 {
     ASSERT_TRUE(show("<p>Plain words first, then <a href=\"https://www.byteloom.example/offer\">the offer</a> and "
