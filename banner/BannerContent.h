@@ -1,7 +1,8 @@
 #pragma once
 
-// Banner items come from the network: what of them may reach the view, how their
-// bytes are read, and how many pixels their pictures may take.
+// Banner items come from the network: how their bytes are read, and how many
+// pixels their pictures may take. What Qt may spend on an item otherwise is
+// bounded by the render child it is parsed in.
 
 #include <QByteArray>
 #include <QString>
@@ -9,41 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 namespace banner {
-
-// Bounds on one item (or one fetched page) beyond which the view would stall.
-struct ContentCaps {
-    std::size_t bytes;       // the whole text, pictures included
-    std::size_t layoutBytes; // the text outside data: addresses, which the view lays out
-    int elements;            // start tags
-    int depth;               // elements open at once
-    int tableDepth;          // tables open at once
-    std::int64_t cells;      // table cells, each table counted as rows x widest row
-    std::size_t word;        // characters of text with no space between them
-    std::int64_t length;     // any number written in the markup: sizes, widths, spacing
-    std::int64_t fontSize;   // a font size in pixels or points (1em and 100% taken as 16)
-};
-
-inline constexpr ContentCaps ItemCaps{
-    64 * 1024, // bytes
-    4 * 1024,  // layoutBytes
-    384,       // elements
-    32,        // depth
-    2,         // tableDepth
-    160,       // cells
-    1000,      // word
-    2048,      // length
-    160,       // fontSize
-};
-
-enum class Refusal { None, Size, Elements, Depth, TableDepth, Cells, Word, Length, FontSize };
-
-// Judges an item's HTML against the caps; None when it may be shown. The scan errs
-// on the side of refusing: it counts every element left open, ignores quotes when
-// it looks for a tag's end and lets no tag break a word.
-Refusal JudgeContent(std::string_view html, const ContentCaps& caps = ItemCaps);
 
 // The text of an item's bytes read as UTF-8, each bad sequence replaced by U+FFFD.
 // A charset named inside the item changes nothing.

@@ -2,6 +2,7 @@
 
 #include "banner/BannerContent.h"
 #include "banner/BannerList.h"
+#include "banner/RenderAnswer.h"
 #include "banner/TempFiles.h"
 
 #include <QBuffer>
@@ -95,8 +96,9 @@ void BannerPane::showBannerItem(std::uint32_t k)
         view->navigate(seams.itemZeroAddress());
         return;
     }
-    // An item that would stall the view keeps its place and shows nothing.
-    if (JudgeContent(list[i]) != Refusal::None)
+    // An item over the byte cap keeps its place and shows nothing; any other goes to
+    // the view, whose render child bounds what Qt may spend on it.
+    if (list[i].size() > MaxItemBytes)
         return;
     QBuffer stream;
     stream.open(QIODevice::ReadWrite);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 // Resident memory in KiB.
 inline double ResidentKiB()
@@ -23,5 +24,25 @@ inline long OpenDescriptors()
     long n = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
         ++n;
+    return n;
+}
+
+// Child processes of this one, zombies included.
+inline int ChildProcesses()
+{
+    int n = 0;
+    const std::string self = std::to_string(::getpid());
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            continue;
+        // pid (name) state ppid ...: the name may hold spaces and parentheses.
+        const std::size_t close = line.rfind(')');
+        if (close == std::string::npos || close + 4 >= line.size())
+            continue;
+        const std::size_t from = close + 4;
+        n += line.substr(from, line.find(' ', from) - from) == self;
+    }
     return n;
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the hostile banner items that bench_banner shows, one file each.
+"""Writes the hostile banner items that bench_banner shows, one file each, and
+its mutator starts from.
 
-Usage: make_hostile.py FOLDER. Most items sit just inside the content caps of
-banner/BannerContent.h (the worst the view is ever given); the rest go past one
-cap each and must cost nothing."""
+Usage: make_hostile.py FOLDER. Most items sit just inside the content caps that
+items were once judged by in the window; the rest go past one cap each. All now
+go to the render child, which must bound what each costs."""
 import base64
 import struct
 import sys

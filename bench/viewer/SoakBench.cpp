@@ -94,6 +94,9 @@ struct Soak {
             }
             if (i % 20 == 0)
                 QApplication::processEvents();
+            // A banner item now and then, through the strip and its render child.
+            if (i % 200 == 0)
+                window.form.Browser1->loadHtml("<p>Banner item <b>" + QByteArray::number(i) + "</b></p>");
         }
         QApplication::processEvents();
     }
@@ -131,15 +134,19 @@ int main(int argc, char** argv)
     soak.run(10000); // warm-up round
     const double rssBefore = ResidentKiB();
     const long fdBefore = OpenDescriptors();
+    const int childrenBefore = ChildProcesses();
     soak.run(100000);
     const double rssAfter = ResidentKiB();
     const long fdAfter = OpenDescriptors();
+    const int childrenAfter = ChildProcesses();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     std::printf("%d tabs, 110000 actions in %.1f s: %ld finds (%ld found where planted), %ld errors; "
-                "resident %.0f -> %.0f KiB, descriptors %ld -> %ld\n",
-                Tabs, seconds, soak.finds, soak.found, soak.errors, rssBefore, rssAfter, fdBefore, fdAfter);
+                "resident %.0f -> %.0f KiB, descriptors %ld -> %ld, child processes %d -> %d\n",
+                Tabs, seconds, soak.finds, soak.found, soak.errors, rssBefore, rssAfter, fdBefore, fdAfter, childrenBefore,
+                childrenAfter);
     Summary("soak_rss_growth_kib", rssAfter - rssBefore, "KiB");
     Summary("soak_fd_growth", static_cast<double>(fdAfter - fdBefore), "descriptors");
+    Summary("soak_child_growth", childrenAfter - childrenBefore, "processes");
     return soak.errors == 0 && soak.found == soak.finds ? 0 : 1;
 }

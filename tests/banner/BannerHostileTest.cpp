@@ -3,6 +3,8 @@
 
 #include "LocalHttpServer.h"
 #include "banner/BannerView.h"
+#include "banner/RenderClient.h"
+#include "banner/RenderDocument.h"
 #include "util/Shell.h"
 #include "support/TempFiles.h"
 #include "support/Wait.h"
@@ -85,15 +87,15 @@ protected:
         view.resize(640, BannerView::StripHeight);
         view.show();
     }
-    // Lays the page out to its end and paints it, as the screen would.
+    // Has the render child lay the page out to its end and draw it, and paints the answer.
     void showFully(const QByteArray& html)
     {
         view.loadHtml(html);
-        view.document()->pageCount();
+        ASSERT_TRUE(WaitUntil([&] { return !view.rendering(); }));
         view.viewport()->repaint();
         (void)view.grab();
     }
-    QString text() const { return view.toPlainText().trimmed(); }
+    QString text() const { return view.plainText().trimmed(); }
 };
 
 // Works in a folder for the test's length, so relative names point into it.
@@ -142,6 +144,7 @@ private:
     std::thread thread;
 };
 
+// The render child, started from the test's working folder, reads the items.
 TEST_F(BannerHostileTest, NoContentOpensALocalFile)
 {
     TempDir temp;
@@ -195,7 +198,8 @@ TEST_F(BannerHostileTest, NoContentOpensALocalFile)
     EXPECT_TRUE(opened.empty()) << "opened: " << (opened.empty() ? "" : opened.front());
 }
 
-TEST_F(BannerHostileTest, PicturesDecodeWithinABudgetForThePage)
+// In the document the render child builds for each page.
+TEST(RenderDocumentPictures, DecodeWithinABudgetForThePage)
 {
     ASSERT_EQ(PixelBudget::PerPage, 1000000) << "the sizes below are chosen around this budget";
     const QByteArray bomb = DataUrl(BlackPng(20000, 20000));
@@ -206,39 +210,53 @@ TEST_F(BannerHostileTest, PicturesDecodeWithinABudgetForThePage)
     QByteArray page;
     for (const QByteArray& address : {bomb, first, second, third, small})
         page += "<img src=\"" + address + "\">";
-    showFully(page);
+    RenderDocument document;
+    document.setHtml(page);
+    document.setTextWidth(640);
+    (void)document.size();
 
-    EXPECT_EQ(ImageSize(*view.document(), bomb), QSize(1, 1)) << "far over the budget on its own";
-    EXPECT_EQ(ImageSize(*view.document(), first), QSize(700, 700));
-    EXPECT_EQ(ImageSize(*view.document(), second), QSize(701, 700));
-    EXPECT_EQ(ImageSize(*view.document(), third), QSize(1, 1)) << "the page's budget is spent";
-    EXPECT_EQ(ImageSize(*view.document(), small), QSize(8, 8)) << "what is left still takes a small one";
+    EXPECT_EQ(ImageSize(document, bomb), QSize(1, 1)) << "far over the budget on its own";
+    EXPECT_EQ(ImageSize(document, first), QSize(700, 700));
+    EXPECT_EQ(ImageSize(document, second), QSize(701, 700));
+    EXPECT_EQ(ImageSize(document, third), QSize(1, 1)) << "the page's budget is spent";
+    EXPECT_EQ(ImageSize(document, small), QSize(8, 8)) << "what is left still takes a small one";
 
     // The next page has a budget of its own.
-    showFully("<img src=\"" + third + "\">");
-    EXPECT_EQ(ImageSize(*view.document(), third), QSize(702, 700));
+    RenderDocument next;
+    next.setHtml("<img src=\"" + third + "\">");
+    EXPECT_EQ(ImageSize(next, third), QSize(702, 700));
 }
 
-TEST_F(BannerHostileTest, AFetchedPageOverItsCapsIsRefusedAndTheViewKeepsItsContent)
+TEST_F(BannerHostileTest, AFetchedPageOverItsCapOrFailingInTheChildIsRefusedAndTheViewKeepsItsContent)
 {
     LocalHttpServer server;
     server.set("/big.html", {200, "<p>" + QByteArray("word ").repeated(300000) + "</p>", "text/html", false});
-    server.set("/deep.html", {200, QByteArray("<div>").repeated(2000) + "deep", "text/html", false});
+    server.set("/stall.html", {200, "<table><tr><td colspan=\"-2147483647\">stall</td></tr></table>", "text/html", false});
     server.set("/fine.html", {200, "<p>fine page</p>", "text/html", false});
-    view.loadHtml("<p>before</p>");
+    showFully("<p>before</p>");
 
-    for (const char* path : {"/big.html", "/deep.html"}) {
+    for (const char* path : {"/big.html", "/stall.html"}) {
+        // The stalling page meets a child that never answers, and a deadline that has passed.
+        auto now = std::chrono::steady_clock::now();
+        decltype(RenderClockSeam)::Override clock(RenderClockSeam, [&] { return now; });
+        decltype(RenderCommandSeam)::Override silent(RenderCommandSeam, [] { return RenderCommand{"/bin/sh", {"-c", "printf BLr1; exec sleep 600"}}; });
+        view.renderer().restart();
         bool shown = true;
         QObject::connect(&view, &BannerView::navigationFinished, &view, [&](bool ok) { shown = ok; },
                          Qt::SingleShotConnection);
         view.navigate(server.url(QString::fromLatin1(path)));
+        ASSERT_TRUE(WaitUntil([&] { return !view.navigating() || view.renderer().childReady(); }));
+        now += RenderClient::Deadline + std::chrono::milliseconds(1);
+        view.renderer().checkDeadline();
         ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));
         EXPECT_FALSE(shown) << path;
         EXPECT_EQ(text().toStdString(), "before") << path;
     }
+    view.renderer().restart();
     view.navigate(server.url("/fine.html"));
     ASSERT_TRUE(WaitUntil([&] { return !view.navigating(); }));
     EXPECT_EQ(text().toStdString(), "fine page");
+    EXPECT_TRUE(WaitUntil([&] { return view.livingChildren() <= 1; })) << "the silent children were reaped";
 }
 
 } // namespace

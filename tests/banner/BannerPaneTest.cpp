@@ -1,5 +1,6 @@
 #include "banner/BannerList.h"
 #include "banner/BannerPane.h"
+#include "banner/RenderAnswer.h"
 #include "banner/Cryptapi.h"
 #include "support/TempFiles.h"
 
@@ -333,30 +334,33 @@ TEST_F(BannerPaneTest, ShowBannerItemTakesTheNumberModuloTheItemCount)
     EXPECT_EQ(view.shown, expected);
 }
 
-// Items that would hold the window for seconds: each keeps its place in the list,
-// and showing it leaves the view as it was.
-TEST_F(BannerPaneTest, ItemsOverACapKeepTheirPlaceAndShowNothing)
+// An item over the byte cap keeps its place in the list, and showing it leaves the
+// view as it was; an item within it goes to the view whatever its markup, since the
+// view's render child bounds what it may cost.
+TEST_F(BannerPaneTest, ItemsOverTheByteCapKeepTheirPlaceAndShowNothing)
 {
     const std::string longWord(400000, 'a');
+    const std::string atCap(MaxItemBytes - StartDelimiter().size(), 'a');
+    const std::string overCap(MaxItemBytes - StartDelimiter().size() + 1, 'a');
     std::string deep;
     for (int i = 0; i < 2000; ++i)
         deep += "<div>";
-    std::string tables;
-    for (int i = 0; i < 12; ++i)
-        tables += "<table><tr><td>";
-    const std::string wide = "<table><tr><td colspan=\"1000000\">x</td></tr></table>";
-    download({longWord, "one", longWord, deep, tables, wide, "six"});
+    download({longWord, "one", longWord, overCap, atCap, deep, "six"});
     ASSERT_EQ(pane->bannerList().size(), 7u);
 
-    for (std::uint32_t k : {2u, 3u, 4u, 5u, 9u, 10u, 11u, 12u})
+    for (std::uint32_t k : {2u, 3u, 9u, 10u})
         pane->showBannerItem(k);
     EXPECT_TRUE(view.shown.empty());
     pane->showBannerItem(6);
     pane->showBannerItem(8); // 8 % 7 == 1
     pane->showBannerItem(7); // item 0 navigates, whatever its text
+    pane->showBannerItem(4);
+    pane->showBannerItem(5);
     const std::vector<std::string> expected{BuildItemPage(StartDelimiter() + "six", PageHead(), PageTail()),
                                             BuildItemPage(StartDelimiter() + "one", PageHead(), PageTail()),
-                                            "navigate " + itemZeroAddress};
+                                            "navigate " + itemZeroAddress,
+                                            BuildItemPage(StartDelimiter() + atCap, PageHead(), PageTail()),
+                                            BuildItemPage(StartDelimiter() + deep, PageHead(), PageTail())};
     EXPECT_EQ(view.shown, expected);
 }
 

@@ -46,13 +46,13 @@ TEST(BannerWindow, StartsWithoutWaitingThenShowsItemsFromTheServer)
     EXPECT_EQ(form.Browser1->view(), nullptr) << "the first page makes the view";
     form.show();
 
-    const auto text = [&] { return form.Browser1->view() ? form.Browser1->view()->toPlainText() : QString(); };
+    const auto text = [&] { return form.Browser1->view() ? form.Browser1->view()->plainText() : QString(); };
     ASSERT_TRUE(WaitUntil([&] { return text().contains("Welcome"); }));
     EXPECT_EQ(server.hits("/zero.html"), 1);
     EXPECT_TRUE(std::filesystem::is_empty(temp.path()));
 
     form.showBannerItem(3);
-    EXPECT_TRUE(text().contains("Ctrl+G jumps")) << text().toStdString();
+    EXPECT_EVENTUALLY(text().contains("Ctrl+G jumps"), testing_support::DefaultWait);
     EXPECT_EQ(form.Browser1->height(), 128);
     EXPECT_EQ(form.Browser1->view()->geometry(), form.Browser1->rect()) << "the view fills the strip";
     const QImage shot = form.grab().toImage();
