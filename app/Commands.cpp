@@ -80,6 +80,11 @@ void CommandRegistry::fillMenu(QMenu& menu) const
         QStatusTipEvent tip(hovered->statusTip());
         QCoreApplication::sendEvent(target, &tip);
     });
+    // A menu closed by choosing an entry would leave that entry's hint over the address.
+    QObject::connect(&menu, &QMenu::aboutToHide, window, [target = window] {
+        QStatusTipEvent tip{QString()};
+        QCoreApplication::sendEvent(target, &tip);
+    });
     std::map<QString, QMenu*> submenus;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!InMenu(entries[i].place))
