@@ -234,14 +234,13 @@ void BannerView::rendered(const Rendering& rendering)
 {
     shown = rendering;
     base = itemBase;
-    // Into the picture the strip already owns when the size is the same: a fresh one
-    // of up to 4 MiB would fault in every page on the window's thread.
-    if (picture.width() != shown.pixelWidth || picture.height() != shown.pixelHeight)
-        picture = QImage(shown.pixelWidth, shown.pixelHeight, QImage::Format_ARGB32_Premultiplied);
-    const qsizetype row = static_cast<qsizetype>(shown.pixelWidth) * 4;
-    for (int y = 0; y < shown.pixelHeight; ++y)
-        std::memcpy(picture.scanLine(y), shown.pixels.constData() + y * row, static_cast<std::size_t>(row));
+    if (!pictureRoom)
+        pictureRoom = std::make_unique<util::Room>(MaxPixelBytes);
+    // The reader's view of the pixels is good only until its next answer.
+    std::memcpy(pictureRoom->data(), shown.pixels.constData(), static_cast<std::size_t>(shown.pixels.size()));
     shown.pixels = QByteArray();
+    picture = QImage(reinterpret_cast<uchar*>(pictureRoom->data()), shown.pixelWidth, shown.pixelHeight, shown.pixelWidth * 4,
+                     QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(shown.dprMilli / 1000.0);
     ++generation;
     if (QAccessible::isActive()) {

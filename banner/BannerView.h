@@ -10,6 +10,7 @@
 #include "banner/BannerContent.h"
 #include "banner/BannerSeams.h"
 #include "banner/RenderAnswer.h"
+#include "util/Room.h"
 
 #include <QAbstractScrollArea>
 #include <QBuffer>
@@ -87,7 +88,10 @@ private:
     QByteArray item;                     // the bytes being rendered or shown
     QUrl itemBase;
     QUrl base;                           // of what is shown
-    Rendering shown;                     // pixels are moved into picture
+    Rendering shown;                     // its pixels are copied into picture
+    // Taken with the first picture and kept: the picture is drawn over it, so a new
+    // item's pixels go into pages already resident.
+    std::unique_ptr<util::Room> pictureRoom;
     QImage picture;
     QSize renderedFor;                   // the full width and height the picture was made for
     qreal renderedRatio = 0;

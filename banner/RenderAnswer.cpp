@@ -39,7 +39,7 @@ public:
 // Reads fields from a body; any read past its end, or a length over its cap, spoils it.
 class Reader {
 public:
-    explicit Reader(const QByteArray& b) : body(b) {}
+    explicit Reader(QByteArrayView b) : body(b) {}
 
     std::uint32_t u32()
     {
@@ -73,7 +73,7 @@ public:
             ok = false;
             return {};
         }
-        const QByteArray b = body.mid(static_cast<qsizetype>(at), static_cast<qsizetype>(size));
+        const QByteArray b = body.sliced(static_cast<qsizetype>(at), static_cast<qsizetype>(size)).toByteArray();
         at += size;
         return b;
     }
@@ -86,19 +86,17 @@ public:
         return ok ? static_cast<int>(v) : 0;
     }
     std::string text(std::size_t cap) { return bytes(cap).toStdString(); }
-    // The rest of the body after a length, which must be exactly the rest: handed over
-    // without a copy (the front is only dropped), since it may be megabytes of pixels.
-    QByteArray rest(QByteArray& whole, std::size_t cap)
+    // The rest of the body after a length, which must be exactly the rest: a view,
+    // since it may be megabytes of pixels.
+    QByteArrayView rest(std::size_t cap)
     {
         const std::uint32_t size = u32();
         if (!ok || size > cap || size != left()) {
             ok = false;
             return {};
         }
-        const qsizetype from = static_cast<qsizetype>(at);
+        const QByteArrayView taken = body.sliced(static_cast<qsizetype>(at));
         at += size;
-        QByteArray taken = std::move(whole);
-        taken.remove(0, from);
         return taken;
     }
     bool finished() const { return ok && at == static_cast<std::size_t>(body.size()); }
@@ -106,7 +104,7 @@ public:
 
 private:
     std::size_t left() const { return static_cast<std::size_t>(body.size()) - at; }
-    const QByteArray& body;
+    QByteArrayView body;
     std::size_t at = 0;
     bool ok = true;
 };
@@ -181,7 +179,10 @@ std::optional<RenderRequest> DecodeRequest(const QByteArray& body)
     return r;
 }
 
-std::optional<Rendering> DecodeAnswer(QByteArray body)
+namespace {
+
+// The answer with its pixels a view into the body.
+std::optional<Rendering> DecodeAnswerIn(QByteArrayView body)
 {
     Reader in(body);
     Rendering r;
@@ -209,10 +210,21 @@ std::optional<Rendering> DecodeAnswer(QByteArray body)
     }
     if (!in.good())
         return std::nullopt;
-    r.pixels = in.rest(body, MaxPixelBytes);
+    const QByteArrayView pixels = in.rest(MaxPixelBytes);
     if (!in.good() || !ValidRatio(r.dprMilli) ||
-        static_cast<std::size_t>(r.pixels.size()) != static_cast<std::size_t>(r.pixelWidth) * static_cast<std::size_t>(r.pixelHeight) * 4)
+        static_cast<std::size_t>(pixels.size()) != static_cast<std::size_t>(r.pixelWidth) * static_cast<std::size_t>(r.pixelHeight) * 4)
         return std::nullopt;
+    r.pixels = QByteArray::fromRawData(pixels.data(), pixels.size());
+    return r;
+}
+
+} // namespace
+
+std::optional<Rendering> DecodeAnswer(const QByteArray& body)
+{
+    std::optional<Rendering> r = DecodeAnswerIn(body);
+    if (r)
+        r->pixels = QByteArray(r->pixels.constData(), r->pixels.size());
     return r;
 }
 
@@ -222,7 +234,7 @@ std::size_t AnswerReader::wanted() const
         return 0;
     if (!length)
         return HeaderBytes - headerHave;
-    return *length - static_cast<std::size_t>(body.size());
+    return *length - bodyHave;
 }
 
 std::size_t AnswerReader::feed(const char* data, std::size_t size)
@@ -240,13 +252,15 @@ std::size_t AnswerReader::feed(const char* data, std::size_t size)
                     current = State::Bad;
                     break;
                 }
-                body.reserve(static_cast<qsizetype>(*length));
+                if (!room)
+                    room = std::make_unique<util::Room>(MaxAnswerBytes);
             }
         } else {
-            body.append(data + taken, static_cast<qsizetype>(n));
+            std::memcpy(room->data() + bodyHave, data + taken, n);
+            bodyHave += n;
             taken += n;
         }
-        if (length && static_cast<std::size_t>(body.size()) == *length)
+        if (length && bodyHave == *length)
             current = State::Done;
     }
     return taken;
@@ -256,10 +270,18 @@ std::optional<Rendering> AnswerReader::take()
 {
     if (current != State::Done)
         return std::nullopt;
-    std::optional<Rendering> r = DecodeAnswer(std::exchange(body, QByteArray()));
+    std::optional<Rendering> r = DecodeAnswerIn(QByteArrayView(room->data(), static_cast<qsizetype>(*length)));
     if (!r)
         current = State::Bad;
     return r;
+}
+
+void AnswerReader::reset()
+{
+    current = State::More;
+    headerHave = 0;
+    length.reset();
+    bodyHave = 0;
 }
 
 } // namespace banner

@@ -6,11 +6,14 @@
 // from a process that may be hostile or broken, so every size is checked against
 // its cap before anything is allocated.
 
+#include "util/Room.h"
+
 #include <QByteArray>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,7 +60,10 @@ struct Rendering {
     bool scrollBar = false; // laid out at widthWithBar
     std::string text;       // the plain text, UTF-8
     std::vector<LinkArea> links;
-    QByteArray pixels;      // pixelWidth x pixelHeight, 32-bit premultiplied ARGB, rows packed
+    // pixelWidth x pixelHeight, 32-bit premultiplied ARGB, rows packed. From
+    // AnswerReader::take, a view into the reader's room, good until the reader's next
+    // reset(): whoever keeps the picture copies it.
+    QByteArray pixels;
 };
 
 QByteArray EncodeRequest(const RenderRequest& request);
@@ -69,7 +75,8 @@ std::optional<std::size_t> BodyLength(const char* header, const char (&kind)[5],
 
 // A whole body (header excluded); nothing when any field is out of bounds or bytes are left over.
 std::optional<RenderRequest> DecodeRequest(const QByteArray& body);
-std::optional<Rendering> DecodeAnswer(QByteArray body);
+// The answer owns its pixels.
+std::optional<Rendering> DecodeAnswer(const QByteArray& body);
 
 inline constexpr char RequestKind[5] = "BLq1";
 inline constexpr char AnswerKind[5] = "BLa1";
@@ -77,7 +84,9 @@ inline constexpr char AnswerKind[5] = "BLa1";
 inline constexpr char ReadyKind[5] = "BLr1";
 
 // Reads one answer as it arrives in pieces: the header first, then no more than the
-// body it announced. The body's room is taken only once the header is judged.
+// body it announced. Its room for bodies is taken once, when the first header is
+// judged, and kept from answer to answer: fresh megabytes cost the window's thread
+// a page fault for every 4 KiB, and on a busy machine that runs to 100 ms.
 class AnswerReader {
 public:
     enum class State { More, Done, Bad };
@@ -87,15 +96,19 @@ public:
     State state() const { return current; }
     // How many more bytes it wants now.
     std::size_t wanted() const;
-    // The answer, once Done; Bad when the body does not decode.
+    // The answer, once Done, its pixels a view into the reader's room; Bad when the
+    // body does not decode.
     std::optional<Rendering> take();
+    // Ready for the next answer; the room is kept.
+    void reset();
 
 private:
     State current = State::More;
     char header[HeaderBytes] = {};
     std::size_t headerHave = 0;
     std::optional<std::size_t> length;
-    QByteArray body;
+    std::unique_ptr<util::Room> room; // MaxAnswerBytes; only the pages written are resident
+    std::size_t bodyHave = 0;
 };
 
 } // namespace banner

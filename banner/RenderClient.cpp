@@ -89,7 +89,7 @@ void RenderClient::render(const RenderRequest& request)
     }
     ++generation;
     ++served;
-    reader = AnswerReader();
+    reader.reset();
     working = true;
     setDeadline(ready ? itemDeadline : StartupDeadline);
     // Buffered by QProcess and written as the pipe takes it.

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+
 using namespace banner;
 using testing_support::LocalHttpServer;
 using testing_support::TempDir;
@@ -54,6 +57,33 @@ TEST_F(BannerViewTest, IsAFixedStripThatNeverFollowsLinksItself)
     EXPECT_EQ(view.maximumHeight(), 128);
     // Only the render child reads an item; the view holds pixels, never a document.
     EXPECT_TRUE(view.findChildren<QTextDocument*>().isEmpty());
+}
+
+// Page faults taken by this thread so far.
+long ThreadFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
+TEST_F(BannerViewTest, PutsEachNewPictureInMemoryItAlreadyHas)
+{
+    // Pictures near the pixel cap, each of another size. Fresh megabytes would cost the
+    // window's thread a fault for every 4 KiB page, thousands an item.
+    const auto tall = [](int height) {
+        return QByteArray("<div style=\"height:") + QByteArray::number(height) + "px;background:#3a6\">x</div>";
+    };
+    show(tall(3000));
+    const long before = ThreadFaults();
+    for (const int height : {1500, 1000, 1700, 1200}) {
+        // As the heap does on its own in a long run: what is free goes back to the system.
+        malloc_trim(0);
+        show(tall(height));
+        ASSERT_GT(view.links().size() + view.plainText().size(), 0u);
+    }
+    const long faults = ThreadFaults() - before;
+    EXPECT_LT(faults, 256) << "a 4 MiB picture alone is 1024 pages";
 }
 
 TEST_F(BannerViewTest, ReadsEveryPageAsUtf8WhateverItDeclares)
