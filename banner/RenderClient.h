@@ -71,6 +71,8 @@ public:
 
     // Children started and not yet reaped, for tests and the soak.
     int livingChildren() const;
+    // The current child's process, or 0.
+    qint64 childProcessId() const { return child ? child->processId() : 0; }
 
 signals:
     void rendered(const banner::Rendering& rendering);

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sched.h>
 
 using namespace banner;
 using testing_support::TempDir;
@@ -219,6 +220,23 @@ TEST_F(BannerRenderTest, ManyItemsInARowLeaveNoChildrenOrDescriptorsBehind)
     EXPECT_EQ(text(), "item 39");
     EXPECT_TRUE(WaitUntil([&] { return view.livingChildren() == 1; })) << "one warm child";
     EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+// However many strips render at once, their children never take every processor:
+// with all of them busy, a sleeping window wakes up to 100 ms late.
+TEST_F(BannerRenderTest, TheChildLeavesOneProcessorToTheWindow)
+{
+    ASSERT_TRUE(show("<p>x</p>"));
+    const auto processors = [](pid_t pid) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        return sched_getaffinity(pid, sizeof set, &set) == 0 ? CPU_COUNT(&set) : -1;
+    };
+    const int ours = processors(0);
+    ASSERT_GT(ours, 0);
+    const pid_t child = static_cast<pid_t>(view.renderer().childProcessId());
+    ASSERT_GT(child, 0);
+    EXPECT_EQ(processors(child), ours > 1 ? ours - 1 : 1);
 }
 
 // The pixels the strip draws are those a text view of the same size would show.
