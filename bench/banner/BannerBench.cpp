@@ -53,6 +53,7 @@ double ThreadCpuMs()
 }
 
 struct Heartbeat {
+    static constexpr double SlowGapMs = 40;
     QTimer timer;
     Clock::time_point last = Clock::now();
     double lastCpu = ThreadCpuMs();
@@ -67,6 +68,9 @@ struct Heartbeat {
             const auto now = Clock::now();
             const double cpu = ThreadCpuMs();
             if (measuring) {
+                if (Ms(now - last) > SlowGapMs)
+                    std::printf("slow gap: %.1f ms from %.6f s, main thread busy %.1f ms of it\n", Ms(now - last),
+                                std::chrono::duration<double>(last.time_since_epoch()).count(), cpu - lastCpu);
                 worst = std::max(worst, Ms(now - last));
                 worstBusy = std::max(worstBusy, cpu - lastCpu);
             }
@@ -155,6 +159,7 @@ struct Shower {
 // says where the main thread's own part of a gap went.
 class TimedApplication final : public QApplication {
 public:
+    static constexpr double SlowEventMs = 40;
     using QApplication::QApplication;
     bool measuring = false;
     double slowest = 0;
@@ -167,6 +172,13 @@ public:
         const int type = event->type();
         const bool result = QApplication::notify(receiver, event);
         const double ms = Ms(Clock::now() - start);
+        if (ms > SlowEventMs) {
+            // When, on the monotonic clock, so that a profile of the run can find it.
+            std::printf("slow event: %.1f ms from %.6f s (%s, event %d)\n", ms,
+                        std::chrono::duration<double>(start.time_since_epoch()).count(),
+                        receiver->metaObject()->className(), type);
+            std::fflush(stdout);
+        }
         if (ms > slowest) {
             slowest = ms;
             slowestWhat = std::string(receiver->metaObject()->className()) + ", event " + std::to_string(type);
