@@ -27,10 +27,15 @@ inline long OpenDescriptors()
     return n;
 }
 
-// Child processes of this one, zombies included.
-inline int ChildProcesses()
+// Child processes of this one, and how many of them are zombies.
+struct ChildCount {
+    int all = 0;
+    int zombies = 0;
+};
+
+inline ChildCount CountChildren()
 {
-    int n = 0;
+    ChildCount count;
     const std::string self = std::to_string(::getpid());
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         std::ifstream stat(entry.path() / "stat");
@@ -42,7 +47,13 @@ inline int ChildProcesses()
         if (close == std::string::npos || close + 4 >= line.size())
             continue;
         const std::size_t from = close + 4;
-        n += line.substr(from, line.find(' ', from) - from) == self;
+        if (line.substr(from, line.find(' ', from) - from) == self) {
+            ++count.all;
+            count.zombies += line[close + 2] == 'Z';
+        }
     }
-    return n;
+    return count;
 }
+
+// Child processes of this one, zombies included.
+inline int ChildProcesses() { return CountChildren().all; }

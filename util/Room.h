@@ -6,6 +6,8 @@
 // megabytes, and on a virtual machine, that is tens of milliseconds on the window's
 // thread. The child that is forked only starts another program, so it needs none of it.
 
+#include "util/NoCopy.h"
+
 #include <cstddef>
 #include <new>
 
@@ -13,7 +15,7 @@
 
 namespace util {
 
-class Room {
+class Room : NoCopy {
 public:
     explicit Room(std::size_t bytes) : length(bytes)
     {
@@ -24,11 +26,8 @@ public:
         madvise(start, length, MADV_DONTFORK); // only a saving: a refusal changes nothing else
     }
     ~Room() { munmap(start, length); }
-    Room(const Room&) = delete;
-    Room& operator=(const Room&) = delete;
 
     char* data() const { return start; }
-    std::size_t size() const { return length; }
 
 private:
     char* start = nullptr;

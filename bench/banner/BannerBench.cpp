@@ -32,7 +32,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -100,30 +99,6 @@ struct Heartbeat {
         lastCpu = ThreadCpuMs();
     }
 };
-
-// Child processes of this one, and how many of them are zombies.
-std::pair<int, int> Children()
-{
-    int children = 0, zombies = 0;
-    const std::string self = std::to_string(getpid());
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line))
-            continue;
-        const std::size_t close = line.rfind(')');
-        if (close == std::string::npos || close + 4 >= line.size())
-            continue;
-        const char state = line[close + 2];
-        std::size_t ppidStart = close + 4;
-        const std::string ppid = line.substr(ppidStart, line.find(' ', ppidStart) - ppidStart);
-        if (ppid == self) {
-            ++children;
-            zombies += state == 'Z';
-        }
-    }
-    return {children, zombies};
-}
 
 struct Shower {
     banner::BannerView& view;
@@ -370,7 +345,7 @@ int main(int argc, char** argv)
     while (living() > 0 && Clock::now() < settle)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     const long fdAfter = OpenDescriptors();
-    const auto [children, zombies] = Children();
+    const auto [children, zombies] = CountChildren();
 
     std::printf("per-item deadline %d ms; ", deadlineMs);
     std::printf("%zu hostile items and %d mutants in %.0f s over %d strips: %d shown, %d failed in the child, %d over "
